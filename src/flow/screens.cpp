@@ -1,0 +1,181 @@
+// screens.cpp -- the menu, game-over and extra-life overlays.
+#include "screens.h"
+
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+
+#include <cmath>
+
+#include "../enemies/boss.h"
+#include "../glfont.h"
+#include "../player/player.h"
+#include "../shell/app.h"
+#include "../shell/display.h"
+#include "../shell/orientation.h"
+#include "../shell/settings.h"
+#include "frame.h"
+
+// Marker target of each menu entry.
+static const float ENTRY_X[3] = {-120, -120, -45};
+static const float ENTRY_Y[3] = {-15, -65, -115};
+
+// Text centred at (x, y, z), scaled, in its own font bracket.
+static void CentredText(const char* text, float x, float y, float z, float scale) {
+    glPushMatrix();
+    glFontBegin(font);
+    glTranslatef(x, y, z);
+    glScalef(scale, scale, 1);
+    glFontTextOutc(text);
+    glFontEnd();
+    glPopMatrix();
+}
+
+void StartGame(bool withSecondPlayer) {
+    KillAllObjects();
+    boss = 0;
+    nBoss = 0;
+    td = 0;
+    nBoss2 = 0;
+    twoPlayers = withSecondPlayer;
+    lives = withSecondPlayer ? 10 : 5;
+    player = static_cast<Player*>(AddObject(new Player()));
+    player2 = nullptr;
+    score[0] = 0;
+    if (!withSecondPlayer) return;
+    // The two ships start side by side across the flight axis.
+    player2 = new Player();
+    player2->p = 1;
+    if (LANDSCAPE) {
+        player->y = 200;
+        player2->y = -200;
+    } else {
+        player->x = 150;
+        player2->x = -150;
+    }
+    AddObject(player2);
+    score[1] = 0;
+}
+
+void Menu::fire(const unsigned char* keys) {
+    if (!keys[SDLK_z] && !keys[SDLK_SLASH]) {
+        h = true;
+        return;
+    }
+    if (!h) return; // a fire key still held from the game-over screen starts nothing
+    if (option == 2) {
+        quit = true;
+        return;
+    }
+    StartGame(option == 1);
+    RemoveAnimation(n);
+}
+
+void Menu::select(const unsigned char* keys) {
+    const bool arrived = fabsf(vx - x) < 1 && fabsf(vy - y) < 1;
+    if (!arrived) return;
+    if (keys[SDLK_UP])
+        option = option == 0 ? 2 : option - 1;
+    else if (keys[SDLK_DOWN])
+        option = option == 2 ? 0 : option + 1;
+    else
+        return;
+    vx = ENTRY_X[option];
+    vy = ENTRY_Y[option];
+    PlaySound(sfx::select);
+}
+
+void Menu::switches(const unsigned char* keys) {
+    if (keys[SDLK_r]) highscore = 0;
+    if (keys[SDLK_v] && !v) vsync = vsync == 1 ? 0 : 1;
+    v = keys[SDLK_v];
+    if (keys[SDLK_s] && !s) sound = Mix_VolumeMusic(-1) == 0;
+    if (keys[SDLK_s]) {
+        Mix_Volume(-1, sound ? 64 : 0);
+        Mix_VolumeMusic(sound ? 128 : 0);
+    }
+    s = keys[SDLK_s];
+}
+
+static void DrawMarkerTriangle() {
+    glBegin(GL_TRIANGLES);
+    glVertex2f(10, 0);
+    glVertex2f(-8, -7);
+    glVertex2f(-8, 7);
+    glEnd();
+}
+
+void Menu::draw() {
+    CentredText("KORVEL", 0, qh + 20, 50, 60);
+    CentredText("1 PLAYER START", 0, 0, 50, 15);
+    CentredText("2 PLAYER START", 0, -50, 50, 15);
+    CentredText("EXIT", 0, -100, 50, 15);
+    // Two triangles at -x and x on either side of the entry, both pointing at it.
+    glPushMatrix();
+    glTranslatef(x, y, 50);
+    glRotatef(rot, 1, 0, 0);
+    DrawMarkerTriangle();
+    glTranslatef(-2 * x, 0, 0);
+    glScalef(-1, 1, 1);
+    DrawMarkerTriangle();
+    glPopMatrix();
+    CentredText("RESET HIGHSCORE: R     TOGGLE V-SYNC: V  (REQUIRES RESTART)", 0, 40 - hh, 50, 6);
+}
+
+// Five steps of fpsm per frame on each axis towards the target.
+void Menu::moveMarker() {
+    for (int k = 0; k < 5; k++) {
+        if (vx - 0.001f > x)
+            x += fpsm;
+        else if (x + 0.001f > vx)
+            x -= fpsm;
+        if (vy - 0.001f > y)
+            y += fpsm;
+        else if (y + 0.001f > vy)
+            y -= fpsm;
+    }
+}
+
+void Menu::update() {
+    const unsigned char* keys = SDL_GetKeyState(nullptr);
+    fire(keys);
+    select(keys);
+    switches(keys);
+    draw();
+    rot += fpsm * 3.5f;
+    moveMarker();
+}
+
+GameOver::GameOver() : twoPlayers(::twoPlayers) {
+    if (player) player->data = 0;
+}
+
+void GameOver::update() {
+    const unsigned char* keys = SDL_GetKeyState(nullptr);
+    if (keys[SDLK_z] || keys[SDLK_SLASH] || keys[SDLK_b]) {
+        if (h) {
+            AddAnimation(new Menu());
+            RemoveAnimation(n);
+        }
+    } else
+        h = true;
+    CentredText("GAME OVER", 0, 0, 0, 15);
+    CentredText("PRESS FIRE", 0, -50, 0, 10);
+    if (!twoPlayers) return;
+    const char* winner = score[0] > score[1] ? "PLAYER 1 WINS!" : score[0] < score[1] ? "PLAYER 2 WINS!" : "DRAW!";
+    CentredText(winner, 0, -80, 0, 9);
+}
+
+void Life::update() {
+    glPushMatrix();
+    glTranslatef(0, 0, 6);
+    glColor3f(0.1f, 1, 0.2f);
+    glBegin(GL_TRIANGLE_STRIP);
+    glVertex2f(2 - hw, 2 - hh);
+    glVertex2f(17 - hw, 2 - hh);
+    glVertex2f(2 - hw, 2 - hh + time);
+    glVertex2f(17 - hw, 2 - hh + time);
+    glEnd();
+    glPopMatrix();
+    time -= fpsm * 2.3f;
+    if (time <= 0) RemoveAnimation(n);
+}

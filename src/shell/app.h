@@ -1,0 +1,32 @@
+// app.h -- start-up, the main loop and its two global keys, and the sound handles.
+#pragma once
+
+#include <SDL/SDL_mixer.h>
+
+// Per run: the main loop ends once quit is set (Escape, closing the window, "EXIT", SIGINT or
+// SIGTERM); while paused is set each frame returns at once.
+extern bool quit;
+extern bool paused;
+
+// Per run: the music and the six effects, loaded by Init; an empty handle plays nothing. They live
+// in their own namespace because the C library already has a global select().
+namespace sfx {
+extern Mix_Music* music;      // "music1.xm", looped for the whole run
+extern Mix_Chunk* bam;        // "boom.wav", every explosion
+extern Mix_Chunk* gotpowerup; // "powerup.wav", a ship collects a power-up
+extern Mix_Chunk* shoot[3];   // "shoot1.wav" .. "shoot3.wav": straight, charge and lightning gun
+extern Mix_Chunk* select;     // "selectmove.wav", the menu selection moves
+} // namespace sfx
+
+// Plays a chunk once on the first free mixer channel; an empty handle is a silent no-op.
+void PlaySound(Mix_Chunk* chunk);
+
+// Brings up the settings, SDL, the window, the mixer, the drawing state, the title menu and the
+// font, in that order. Exits the process with status 1 when no OpenGL window can be opened.
+void Init(int argc, char** argv, const char* windowname);
+// The main loop: one frame, then the event queue; returns 1 once quit is set.
+int Run();
+// Nothing left to do at the end; returns 0.
+int Quit();
+// Takes the pending SDL events: Escape and the window's close request quit, P pauses.
+void HandleEvents();

@@ -1,0 +1,48 @@
+// display.h -- screen geometry, the frame bracket with its timing, the fixed drawing state and pd.
+#pragma once
+
+// Per run, recomputed by ChangeSize every frame: the window and the visible field, whose
+// x runs from -hw to hw and y from -hh to hh (origin at the centre, y up).
+extern int width;
+extern int height;
+extern int hw; // half width
+extern int hh; // half height
+extern int qw; // quarter width
+extern int qh; // quarter height
+extern float CW; // collision-grid cell width
+extern float CH; // collision-grid cell height
+
+// Per run: frame timing, measured by postDraw.
+extern int start;    // ticks (ms) of the last measured frame
+extern float FPS;    // duration of the last measured frame, ms
+extern float fpsm;   // frame-time multiplier: FPS / 16.666666, 1.0 at 60 frames per second
+extern float total;  // summed frame times of the current averaging window, ms
+extern float di;     // frames in the current averaging window, starting at 1
+extern float fpS;    // average frame time of the last finished window, ms
+extern float Fps;    // frames per second of the last finished window, shown in the caption
+// When above 0, postDraw measures nothing and every frame runs with this fpsm: benchmarks and
+// tests step exact frames with it. 0 in the game.
+extern float fixedFpsm;
+
+// Per run: pd[n] = 2 pi / n, the angle between neighbouring corners of a regular n-gon; n < 500.
+constexpr int PD_SIZE = 500;
+extern float pd[PD_SIZE];
+
+// Per run: while set, enemies and the boss draw their bodies with blending off. Never changed.
+extern bool blur;
+
+// Holds a side or shot count inside the range pd can index.
+int PolygonSides(int n);
+
+// Orthographic world projection; sets every screen global.
+void ChangeSize(int w, int h);
+// Perspective projection for the scrolling background; leaves CW and CH alone.
+void ChangeSizeProj(int w, int h);
+// Starts a frame: clears colour and depth, identity model-view.
+int preDraw();
+// Ends a frame: swaps the buffers, measures the frame into fpsm and updates the caption.
+int postDraw();
+// Restarts the frame clock, so the next frame measures only itself (start of the loop, end of a pause).
+void RestartFrameClock();
+// The drawing state set once at start-up, and the table pd.
+void SetDrawingState();

@@ -1,0 +1,87 @@
+// settings.cpp -- reading "level.txt" and "highscore.txt", writing "highscore.txt" at exit.
+#include "settings.h"
+
+#include <SDL/SDL_mixer.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "app.h"
+
+#define SETTING(name, type, value, end) type name = value;
+#include "settings_table.h"
+#undef SETTING
+
+int highscore = 0;
+int vsync = 0;
+bool sound = true;
+
+static const char* const HIGHSCORE_FILE = "highscore.txt";
+static const char* const HIGHSCORE_TEMP = "highscore.txt.tmp";
+
+void ResetSettings() {
+#define SETTING(name, type, value, end) name = value;
+#include "settings_table.h"
+#undef SETTING
+}
+
+// One formatted read of "key=value" and its line end; false when the line does not match.
+static bool ReadValue(FILE* f, const char* format, int* value) { return fscanf(f, format, value) == 1; }
+static bool ReadValue(FILE* f, const char* format, float* value) { return fscanf(f, format, value) == 1; }
+
+static const char* Conversion(int) { return "%i"; }
+static const char* Conversion(float) { return "%f"; }
+
+void ReadLevelFrom(FILE* f) {
+    char format[96];
+#define SETTING(name, type, value, end)                                                                      \
+    snprintf(format, sizeof format, "%s=%s%s", #name, Conversion(name), end);                                \
+    if (!ReadValue(f, format, &name)) return;
+#include "settings_table.h"
+#undef SETTING
+}
+
+void ReadLevel() {
+    FILE* f = fopen("level.txt", "r");
+    if (!f) {
+        printf("ERROR LOADING LEVEL, USING DEFAULTS!\n");
+        fflush(stdout);
+        return;
+    }
+    ReadLevelFrom(f);
+    fclose(f);
+    // A value that is not a number would poison the life bar; such a file keeps the default.
+    if (!std::isfinite(lifeBarRate)) lifeBarRate = 1.0f;
+}
+
+void ReadHighscore() {
+    FILE* f = fopen(HIGHSCORE_FILE, "r");
+    if (!f) {
+        highscore = 0;
+        return;
+    }
+    int storedSound = sound ? 1 : 0;
+    if (fscanf(f, "highscore: %i\n", &highscore) == 1 && fscanf(f, "vsync: %i\n", &vsync) == 1 &&
+        fscanf(f, "sound: %i\n", &storedSound) == 1)
+        sound = storedSound != 0;
+    fclose(f);
+}
+
+// Writes the three lines to a temporary file beside the real one, then renames it over the real
+// one: an interrupted or failed write never destroys the stored score.
+static void WriteHighscoreFile() {
+    FILE* f = fopen(HIGHSCORE_TEMP, "w");
+    if (!f) return;
+    bool ok = fprintf(f, "highscore: %i\nvsync: %i\nsound: %i\n", highscore, vsync, sound ? 1 : 0) > 0;
+    ok = fflush(f) == 0 && ok;
+    ok = fclose(f) == 0 && ok;
+    if (!ok || rename(HIGHSCORE_TEMP, HIGHSCORE_FILE) != 0) remove(HIGHSCORE_TEMP);
+}
+
+void Savehighscore() {
+    WriteHighscoreFile();
+    if (sfx::music) {
+        Mix_FreeMusic(sfx::music);
+        sfx::music = nullptr;
+    }
+}
