@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs every test: unit tests of both orientations (plain and sanitized) and the end-to-end tests,
+# on a virtual X display of its own and SDL's dummy audio driver.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+display=99
+while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
+Xvfb :$display -screen 0 1024x1024x24 -nolisten tcp >/tmp/korvel-xvfb.log 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null' EXIT
+for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
+export DISPLAY=:$display SDL_AUDIODRIVER=dummy
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+passed=0
+failed=0
+run() {
+    echo "== $*"
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $*"; fi
+}
+for orientation in portrait landscape; do
+    run build/tests/korvel-tests-$orientation
+    run build-sanitize/tests/korvel-tests-$orientation
+done
+run python3 tests/e2e/test_game.py build/run
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
