@@ -1,0 +1,176 @@
+// bench.cpp -- times scripted scenes of the real game, frame by frame, in its real window.
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+#include <SDL/SDL_mixer.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <new>
+#include <vector>
+
+#include "enemies/boss.h"
+#include "flow/frame.h"
+#include "flow/screens.h"
+#include "glfont.h"
+#include "player/player.h"
+#include "shell/app.h"
+#include "shell/display.h"
+#include "shell/orientation.h"
+#include "shell/settings.h"
+#include "world/effects.h"
+
+using Clock = std::chrono::steady_clock;
+
+// The game's own heap: every operator new of the game's code is counted (the system's OpenGL
+// and SDL libraries allocate with malloc and are not).
+static size_t heapNow = 0, heapPeak = 0;
+
+void* operator new(size_t size) {
+    size_t* block = static_cast<size_t*>(malloc(size + sizeof(size_t) * 2));
+    if (!block) throw std::bad_alloc();
+    block[0] = size;
+    heapNow += size;
+    heapPeak = std::max(heapPeak, heapNow);
+    return block + 2;
+}
+void operator delete(void* p) noexcept {
+    if (!p) return;
+    size_t* block = static_cast<size_t*>(p) - 2;
+    heapNow -= block[0];
+    free(block);
+}
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
+void* operator new[](size_t size) { return operator new(size); }
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete[](void* p, size_t) noexcept { operator delete(p); }
+
+// When the frame reached the buffer swap: everything before it is the game's own drawing work.
+static Clock::time_point swapStarted;
+extern "C" void __real_SDL_GL_SwapBuffers();
+extern "C" void __wrap_SDL_GL_SwapBuffers() {
+    swapStarted = Clock::now();
+    __real_SDL_GL_SwapBuffers();
+}
+
+struct Result {
+    const char* name;
+    int frames;
+    double median, p99, fps, beforeSwap;
+};
+
+static double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// Runs `frames` frames of `frame`, calling `prepare` before each, and measures them.
+static Result Measure(const char* name, int frames, const std::function<void()>& prepare,
+                      const std::function<void()>& frame) {
+    std::vector<double> times;
+    double total = 0, before = 0;
+    for (int i = 0; i < frames; i++) {
+        prepare();
+        Clock::time_point begin = Clock::now();
+        swapStarted = begin;
+        frame();
+        Clock::time_point end = Clock::now();
+        times.push_back(Ms(end - begin));
+        total += Ms(end - begin);
+        before += Ms(swapStarted - begin);
+    }
+    std::sort(times.begin(), times.end());
+    const double median = times[times.size() / 2];
+    const double p99 = times[std::min(times.size() - 1, times.size() * 99 / 100)];
+    return {name, frames, median, p99, 1000.0 * frames / total, total > 0 ? before / total : 0};
+}
+
+// Back to a fresh run: no objects, no overlays, no particles, the counters of a new program.
+static void FreshWorld() {
+    KillAllObjects();
+    UpdateObjects();
+    while (nAnim > 0) RemoveAnimation(nAnim - 1);
+    UpdateAnimations();
+    for (Explosion& e : boom) e = Explosion();
+    score[0] = score[1] = 0;
+    rn = 0;
+    boss = 0;
+    td = 1;
+    dist = 0;
+    srand(randomNumberSeed);
+}
+
+// Keeps every particle record alive and visible.
+static void FillParticles() {
+    for (int i = 0; i < BOOM_COUNT; i++)
+        if (!boom[i].valid) boom[i].reset(static_cast<float>(i % 480 - 240), static_cast<float>(i / 480 * 25 - 400),
+                                          1.0f - (i % 150) * 0.01f);
+}
+
+static void Hold(SDLKey key) { SDL_GetKeyState(nullptr)[key] = 1; }
+static void ReleaseKeys() {
+    int n = 0;
+    Uint8* keys = SDL_GetKeyState(&n);
+    std::fill(keys, keys + n, 0);
+}
+
+static void Nothing() {}
+
+int main() {
+    Init(0, nullptr, "FPS: 60");
+    fixedFpsm = 1;
+    fpsm = 1;
+    std::vector<Result> results;
+
+    FreshWorld();
+    AddAnimation(new Menu());
+    results.push_back(Measure("title menu, director running", 3000, Nothing, Render));
+
+    FreshWorld();
+    StartGame(false);
+    td = 120;
+    player->level[GUN_STRAIGHT] = 1;
+    Hold(SDLK_SLASH);
+    Hold(SDLK_c);
+    results.push_back(Measure("one player, td 120, straight gun firing", 3000, Nothing, Render));
+
+    FreshWorld();
+    StartGame(true);
+    nBoss = 11;
+    UpdateObjects();
+    CreateBoss();
+    for (Player* ship : {player, player2}) {
+        ship->gun = GUN_LIGHTNING;
+        ship->level[GUN_LIGHTNING] = 2;
+    }
+    Hold(SDLK_SLASH);
+    Hold(SDLK_b);
+    Hold(SDLK_c);
+    results.push_back(Measure("twelfth boss, two lightning guns, 15000 particles", 1000, FillParticles, Render));
+    ReleaseKeys();
+
+    FreshWorld();
+    results.push_back(Measure("floor: clear and swap", 1000, Nothing, [] {
+        preDraw();
+        postDraw();
+    }));
+    results.push_back(Measure("floor: 15000 squares in one batch", 1000, FillParticles, [] {
+        preDraw();
+        ChangeSize(width, height);
+        glDisable(GL_POLYGON_SMOOTH);
+        UpdateParticles();
+        glEnable(GL_POLYGON_SMOOTH);
+        postDraw();
+    }));
+
+    printf("%-52s %7s %10s %10s %9s %12s\n", "scene", "frames", "median ms", "p99 ms", "fps", "before swap");
+    for (const Result& r : results)
+        printf("%-52s %7d %10.3f %10.3f %9.1f %11.0f%%\n", r.name, r.frames, r.median, r.p99, r.fps,
+               100 * r.beforeSwap);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+    printf("game heap at its peak: %.2f MB\n", heapPeak / (1024.0 * 1024.0));
+    quit = true;
+    return 0;
+}
