@@ -7,7 +7,7 @@ export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 if [ -z "${DISPLAY:-}" ]; then
     display=99
     while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-    Xvfb :$display -screen 0 1024x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb :$display -screen 0 1024x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb=$!
     trap 'kill $xvfb 2>/dev/null' EXIT
     for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done

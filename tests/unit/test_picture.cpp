@@ -1,0 +1,64 @@
+// test_picture.cpp -- drawing done for speed leaves every pixel as the plain way would.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "harness.h"
+#include "shell/display.h"
+#include "world/effects.h"
+
+namespace {
+
+std::vector<unsigned char> ReadScreen() {
+    std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 4);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+void ClearScreen() {
+    preDraw();
+    ChangeSize(width, height);
+    glDisable(GL_POLYGON_SMOOTH);
+}
+
+// One particle as a strip of its own, the way a particle was first drawn.
+void DrawParticleAlone(const Explosion& e) {
+    glColor4f(1, e.time, 0, e.time + 0.5f);
+    glBegin(GL_TRIANGLE_STRIP);
+    glVertex3f(e.x - 4, e.y - 4, e.time + 0.5f);
+    glVertex3f(e.x - 4, e.y + 4, e.time + 0.5f);
+    glVertex3f(e.x + 4, e.y - 4, e.time + 0.5f);
+    glVertex3f(e.x + 4, e.y + 4, e.time + 0.5f);
+    glEnd();
+}
+
+} // namespace
+
+// A crowded burst, overlapping at many depths, on fractional positions.
+TEST(Picture, BatchedParticlesMatchOneStripEach) {
+    ResetWorld();
+    srand(7);
+    for (int i = 0; i < 3000; i++) {
+        float x = (rand() % 4000) * 0.1f - 200, y = (rand() % 6000) * 0.1f - 300;
+        AddBoom(x, y, (rand() % 150) * 0.01f - 0.49f);
+    }
+    std::vector<Explosion> before(boom, boom + BOOM_COUNT);
+
+    ClearScreen();
+    UpdateParticles();
+    std::vector<unsigned char> batched = ReadScreen();
+
+    ClearScreen();
+    for (const Explosion& e : before)
+        if (e.valid && e.time <= 1.0f) DrawParticleAlone(e);
+    std::vector<unsigned char> alone = ReadScreen();
+
+    size_t differing = 0;
+    for (size_t i = 0; i < batched.size(); i++) differing += batched[i] != alone[i];
+    EXPECT_EQ(differing, 0u);
+    glEnable(GL_POLYGON_SMOOTH);
+}
