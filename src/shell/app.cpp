@@ -40,14 +40,18 @@ void PlaySound(Mix_Chunk* chunk) {
 
 static Mix_Chunk* LoadChunk(const char* file) { return Mix_LoadWAV_RW(SDL_RWFromFile(file, "rb"), 1); }
 
+[[noreturn]] static void WindowFailed() {
+    fprintf(stderr, "korvel: cannot open a %i x %i OpenGL window: %s\n", WINDOW_WIDTH, WINDOW_HEIGHT,
+            SDL_GetError());
+    exit(1);
+}
+
 static void OpenWindow() {
     SDL_Init(SDL_INIT_EVERYTHING);
+    // Without a video driver (no display) SDL_GL_SetAttribute would crash.
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) WindowFailed();
     SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, vsync);
-    if (!SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 24, SDL_OPENGL | SDL_DOUBLEBUF)) {
-        fprintf(stderr, "korvel: cannot open a %i x %i OpenGL window: %s\n", WINDOW_WIDTH, WINDOW_HEIGHT,
-                SDL_GetError());
-        exit(1);
-    }
+    if (!SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 24, SDL_OPENGL | SDL_DOUBLEBUF)) WindowFailed();
     ChangeSize(WINDOW_WIDTH, WINDOW_HEIGHT);
 }
 

@@ -1,0 +1,435 @@
+#!/usr/bin/env python3
+"""End-to-end checks of both games: the real programs with their data, on the X display given by
+DISPLAY, driven with xdotool and watched through screenshots of the window.
+
+    python3 tests/e2e/test_game.py <run-folder>
+
+Every program run happens in a fresh copy of the run folder's data files (no highscore.txt).
+Prints one line per check and exits with status 1 when any check failed.
+"""
+import ctypes
+import ctypes.util
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+LEVEL_MESSAGE = "ERROR LOADING LEVEL, USING DEFAULTS!\n"
+DEFAULT_HIGHSCORE = "highscore: 0\nvsync: 0\nsound: 1\n"
+PROGRAM_FILES = ("korvel", "korvel-landscape")
+
+failures = 0
+running = []  # every game started, so none outlives the script
+
+
+def check(name, ok, detail=""):
+    global failures
+    if not ok:
+        failures += 1
+    print(("PASS  " if ok else "FAIL  ") + name + ("" if ok or not detail else "  [" + str(detail) + "]"),
+          flush=True)
+    return ok
+
+
+def xdotool(*args, timeout=10):
+    try:
+        done = subprocess.run(("xdotool",) + tuple(str(a) for a in args), stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, timeout=timeout, text=True)
+        return done.stdout.strip() if done.returncode == 0 else None
+    except subprocess.TimeoutExpired:
+        return None
+
+
+def screenshot(window):
+    """The window's pixels as (width, height, bytes of RGB), or None."""
+    try:
+        data = subprocess.run(["import", "-window", str(window), "-depth", "8", "ppm:-"],
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=15).stdout
+    except subprocess.TimeoutExpired:
+        return None
+    # P6 header: magic, width, height, maximum, each separated by white space (comments allowed).
+    fields, pos = [], 0
+    while len(fields) < 4 and pos < len(data):
+        while pos < len(data) and data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b"#":
+            pos = data.index(b"\n", pos)
+            continue
+        end = pos
+        while end < len(data) and not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    if len(fields) < 4 or fields[0] != b"P6" or fields[3] != b"255":
+        return None
+    width, height = int(fields[1]), int(fields[2])
+    pixels = data[pos + 1:pos + 1 + width * height * 3]
+    return (width, height, pixels) if len(pixels) == width * height * 3 else None
+
+
+def find_pixels(image, box, test):
+    """(x, y) of the pixels inside box = (x0, y0, x1, y1) (top-left origin) that pass test(r, g, b)."""
+    width, height, pixels = image
+    x0, y0, x1, y1 = max(box[0], 0), max(box[1], 0), min(box[2], width), min(box[3], height)
+    found = []
+    for y in range(y0, y1):
+        row = y * width * 3
+        for x in range(x0, x1):
+            i = row + x * 3
+            if test(pixels[i], pixels[i + 1], pixels[i + 2]):
+                found.append((x, y))
+    return found
+
+
+def ship_grey(r, g, b):  # the ship is drawn in grey 0.7
+    return 150 <= r <= 215 and abs(r - g) <= 12 and abs(r - b) <= 12
+
+
+def shot_blue(r, g, b):  # player shots are (0, 0.5, 1)
+    return b >= 200 and 80 <= g <= 190 and r <= 70
+
+
+def centre(points):
+    return (sum(p[0] for p in points) / len(points), sum(p[1] for p in points) / len(points))
+
+
+def send_close_request(window):
+    """Sends WM_DELETE_WINDOW to the window, as a window manager's close button does."""
+    library = ctypes.util.find_library("X11")
+    if not library:
+        return False
+    x11 = ctypes.CDLL(library)
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+    class ClientMessage(ctypes.Structure):
+        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                    ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+    class Event(ctypes.Union):
+        _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+    display = x11.XOpenDisplay(None)
+    if not display:
+        return False
+    event = Event()
+    event.xclient.type = 33  # ClientMessage
+    event.xclient.window = window
+    event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.xclient.format = 32
+    event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    event.xclient.data[1] = 0  # CurrentTime
+    sent = x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+    x11.XFlush(display)
+    x11.XCloseDisplay(display)
+    return sent != 0
+
+
+class Game:
+    """One run of a program in a fresh copy of the data files."""
+
+    def __init__(self, run_folder, program, with_level=True, highscore=None):
+        self.folder = tempfile.mkdtemp(prefix="korvel-e2e-")
+        for name in os.listdir(run_folder):
+            path = os.path.join(run_folder, name)
+            if os.path.isfile(path) and name not in PROGRAM_FILES and name != "highscore.txt":
+                shutil.copy(path, self.folder)
+        if not with_level:
+            os.remove(os.path.join(self.folder, "level.txt"))
+        if highscore is not None:
+            self.write("highscore.txt", highscore)
+        self.stdout = open(os.path.join(self.folder, "stdout.txt"), "w")
+        self.stderr = open(os.path.join(self.folder, "stderr.txt"), "w")
+        self.process = subprocess.Popen([os.path.join(os.path.abspath(run_folder), program)], cwd=self.folder,
+                                        stdout=self.stdout, stderr=self.stderr, stdin=subprocess.DEVNULL)
+        running.append(self.process)
+        self.window = None
+        deadline = time.time() + 20
+        while self.window is None and time.time() < deadline and self.process.poll() is None:
+            found = xdotool("search", "--sync", "--name", "^KORVEL", timeout=max(deadline - time.time(), 1))
+            if found:
+                self.window = int(found.split()[0])
+            else:
+                time.sleep(0.1)
+        if self.window is not None:
+            time.sleep(0.5)  # a few frames, so the menu is up
+
+    def write(self, name, text):
+        with open(os.path.join(self.folder, name), "w") as f:
+            f.write(text)
+
+    def read(self, name):
+        try:
+            with open(os.path.join(self.folder, name)) as f:
+                return f.read()
+        except OSError:
+            return None
+
+    def key(self, *keys):
+        """Key presses taken from the event queue (Escape, P)."""
+        xdotool("key", "--window", self.window, "--delay", "50", *keys)
+
+    def hold(self, key, seconds):
+        """A key held in the key-state array for a while (menu keys, ship controls)."""
+        xdotool("keydown", "--window", self.window, key)
+        time.sleep(seconds)
+        xdotool("keyup", "--window", self.window, key)
+
+    def shot(self):
+        return screenshot(self.window)
+
+    def wait(self, timeout=10):
+        """The exit status, or None when the program does not end in time."""
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def finish(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        # The next run looks its window up by name: this one's must be gone first.
+        deadline = time.time() + 5
+        while xdotool("search", "--name", "^KORVEL") and time.time() < deadline:
+            time.sleep(0.1)
+        self.stdout.close()
+        self.stderr.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def started(game, label):
+    if check(label + ": window appears", game.window is not None, game.read("stderr.txt")):
+        return True
+    game.finish()
+    return False
+
+
+def check_exit(game, label, how, highscore=DEFAULT_HIGHSCORE):
+    status = game.wait()
+    check(label + ": " + how + " ends the program with status 0", status == 0, "status %r" % status)
+    text = game.read("highscore.txt")
+    check(label + ": " + how + " writes highscore.txt", text == highscore, repr(text))
+
+
+def test_window_pause_escape(run, program, size, label):
+    game = Game(run, program)
+    if not started(game, label):
+        return
+    try:
+        geometry = xdotool("getwindowgeometry", game.window) or ""
+        check(label + ": window is %ix%i" % size, ("Geometry: %ix%i" % size) in geometry, geometry)
+        title = xdotool("getwindowname", game.window) or ""
+        check(label + ": caption is 'KORVEL  (FPS: ...)'", re.fullmatch(r"KORVEL  \(FPS: \d+\.\d{6}\)", title),
+              repr(title))
+
+        # Running: the background scrolls, so two screenshots differ.
+        first = game.shot()
+        time.sleep(0.3)
+        check(label + ": running frames change", first is not None and game.shot() != first)
+
+        game.key("p")
+        time.sleep(0.4)
+        first = game.shot()
+        caption = xdotool("getwindowname", game.window)
+        time.sleep(0.6)
+        check(label + ": P pauses (window frozen)", first is not None and game.shot() == first)
+        check(label + ": paused, the caption stays", xdotool("getwindowname", game.window) == caption)
+
+        game.key("p")
+        time.sleep(0.3)
+        first = game.shot()
+        time.sleep(0.3)
+        check(label + ": P again resumes", first is not None and game.shot() != first)
+
+        game.key("Escape")
+        check_exit(game, label, "Escape")
+        check(label + ": nothing on stdout with level.txt present", game.read("stdout.txt") == "",
+              repr(game.read("stdout.txt")))
+    finally:
+        game.finish()
+
+
+def test_close_request(run, program, label):
+    # Also without level.txt: one message, defaults everywhere.
+    game = Game(run, program, with_level=False)
+    if not started(game, label + " (no level.txt)"):
+        return
+    try:
+        check(label + ": close request sent", send_close_request(game.window))
+        check_exit(game, label, "closing the window")
+        out = game.read("stdout.txt")
+        check(label + ": missing level.txt prints the message exactly once", out == LEVEL_MESSAGE, repr(out))
+    finally:
+        game.finish()
+
+
+def test_signal(run, program, label, number, name):
+    game = Game(run, program)
+    if not started(game, label):
+        return
+    try:
+        game.process.send_signal(number)
+        check_exit(game, label, name)
+    finally:
+        game.finish()
+
+
+def test_menu_exit(run, program, size, label):
+    game = Game(run, program)
+    if not started(game, label):
+        return
+    try:
+        for _ in range(2):
+            game.hold("Down", 0.08)
+            time.sleep(0.4)  # the marker travels to the next entry
+        # The marker (white, spinning about the x axis) stands left of "EXIT", 45 left of and
+        # 115 below the centre; look a few times, as it is sometimes seen edge-on.
+        width, height = size
+        box = (width // 2 - 57, height // 2 + 105, width // 2 - 33, height // 2 + 126)
+        marker = []
+        for _ in range(8):
+            image = game.shot()
+            marker = find_pixels(image, box, lambda r, g, b: min(r, g, b) >= 200) if image else []
+            if len(marker) >= 5:
+                break
+            time.sleep(0.05)
+        check(label + ": Down, Down moves the menu marker to EXIT", len(marker) >= 5)
+        game.hold("z", 0.15)
+        check_exit(game, label, "Down, Down, fire on EXIT")
+    finally:
+        game.finish()
+
+
+def test_vsync_switch(run, program, label):
+    # The stored values come back unchanged, apart from the v-sync request flipped by V.
+    game = Game(run, program, highscore="highscore: 4321\nvsync: 0\nsound: 0\n")
+    if not started(game, label):
+        return
+    try:
+        game.hold("v", 0.15)
+        time.sleep(0.1)
+        game.key("Escape")
+        check_exit(game, label, "V, then Escape", "highscore: 4321\nvsync: 1\nsound: 0\n")
+    finally:
+        game.finish()
+
+
+def test_one_player_game(run, program, label, start, forward):
+    """start: the ship's screen position (top-left origin); forward: its flight direction (dx, dy)."""
+    game = Game(run, program)
+    if not started(game, label):
+        return
+    try:
+        # C held all game long: hits cost nothing, so no enemy can take the ship away mid-check.
+        xdotool("keydown", "--window", game.window, "c")
+        game.hold("z", 0.15)
+        sx, sy = start
+        ship = []
+        for _ in range(10):  # a ship that blinks may need a second look
+            time.sleep(0.2)
+            image = game.shot()
+            ship = find_pixels(image, (sx - 20, sy - 20, sx + 21, sy + 21), ship_grey) if image else []
+            if len(ship) >= 10:
+                break
+        check(label + ": fire on 1 PLAYER START shows the ship at (%i, %i)" % start, len(ship) >= 10,
+              "%i grey pixels" % len(ship))
+        if len(ship) < 10:
+            return
+        x, y = centre(ship)
+
+        # Fire: blue shots ahead of the ship, on its line.
+        xdotool("keydown", "--window", game.window, "slash")
+        shots = []
+        for _ in range(10):
+            time.sleep(0.15)
+            image = game.shot()
+            fx, fy = forward
+            box = (int(x - 12), int(y - 300), int(x + 13), int(y - 12)) if fy else \
+                (int(x + 12), int(y - 12), int(x + 300), int(y + 13))
+            shots = find_pixels(image, box, shot_blue) if image else []
+            if len(shots) >= 10:
+                break
+        xdotool("keyup", "--window", game.window, "slash")
+        check(label + ": fire draws blue shots ahead of the ship", len(shots) >= 10, "%i blue pixels" % len(shots))
+
+        # Right arrow held: the ship is found further right on its row.
+        game.hold("Right", 0.3)
+        time.sleep(0.2)
+        image = game.shot()
+        # (left of x 30 stands the life-bar frame, in the portrait build on the ship's row)
+        moved = find_pixels(image, (30, int(y - 20), image[0], int(y + 21)), ship_grey) if image else []
+        moved_x = sorted(p[0] for p in moved)[len(moved) // 2] if moved else -1
+        check(label + ": Right arrow moves the ship right", moved_x > x + 40,
+              "from x %.0f to %.0f" % (x, moved_x))
+
+        game.key("Escape")
+        status = game.wait()
+        check(label + ": Escape during a game ends with status 0", status == 0, "status %r" % status)
+    finally:
+        game.finish()
+
+
+def test_no_display(run, program, label):
+    """Without a display the program says so on stderr and ends with status 1."""
+    folder = tempfile.mkdtemp(prefix="korvel-e2e-")
+    try:
+        env = dict(os.environ, DISPLAY=":4242", SDL_VIDEODRIVER="x11")
+        try:
+            done = subprocess.run([os.path.join(os.path.abspath(run), program)], cwd=folder, env=env,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                  timeout=20, text=True)
+            status, err = done.returncode, done.stderr
+        except subprocess.TimeoutExpired:
+            status, err = None, ""
+        check(label + ": no window: status 1 and a message on stderr", status == 1 and "window" in err,
+              "status %r, stderr %r" % (status, err))
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def main():
+    if len(sys.argv) != 2:
+        print("usage: test_game.py <run-folder>", file=sys.stderr)
+        return 2
+    run = sys.argv[1]
+    for tool in ("xdotool", "import"):
+        if not shutil.which(tool):
+            print("FAIL  %s is not installed" % tool)
+            return 1
+    began = time.time()
+    builds = (("korvel", (480, 800), (240, 600), (0, 1)),
+              ("korvel-landscape", (800, 480), (200, 240), (1, 0)))
+    try:
+        for program, size, start, forward in builds:
+            if not check(program + ": program exists", os.access(os.path.join(run, program), os.X_OK)):
+                continue
+            test_no_display(run, program, program)
+            test_window_pause_escape(run, program, size, program)
+            test_close_request(run, program, program)
+            test_signal(run, program, program, signal.SIGTERM, "SIGTERM")
+            test_signal(run, program, program, signal.SIGINT, "SIGINT")
+            test_menu_exit(run, program, size, program)
+            test_vsync_switch(run, program, program)
+            test_one_player_game(run, program, program, start, forward)
+    finally:
+        for process in running:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+    print("%s: %i failed (%.0f s)" % ("FAILED" if failures else "PASSED", failures, time.time() - began))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
