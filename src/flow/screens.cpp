@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "../enemies/boss.h"
@@ -71,7 +72,11 @@ void Menu::fire(const unsigned char* keys) {
 }
 
 void Menu::select(const unsigned char* keys) {
-    const bool arrived = fabsf(vx - x) < 1 && fabsf(vy - y) < 1;
+    // Once there, the marker hunts to and fro by one step of fpsm around its target, so it counts
+    // as arrived within a step (at least 1): with a step of 1 or more it would otherwise never
+    // be within 1 on both axes at once, and the selection could not move again.
+    const float reach = std::max(1.0f, fpsm) + 0.001f;
+    const bool arrived = fabsf(vx - x) < reach && fabsf(vy - y) < reach;
     if (!arrived) return;
     if (keys[SDLK_UP])
         option = option == 0 ? 2 : option - 1;

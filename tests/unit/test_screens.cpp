@@ -126,29 +126,30 @@ TEST_F(ScreensTest, MenuUpAndDownTogetherMoveUp) {
 }
 
 TEST_F(ScreensTest, MenuUpHeldStepsOncePerMarkerArrival) {
-    // Half steps (120 frames per second). With whole steps of exactly 1 the marker's x and y
-    // jitter around EXIT out of phase and never count as arrived together.
-    Menu* menu = OpenMenu();
-    HoldKey(SDLK_UP);
-    std::vector<int> options, frames;
-    int last = menu->option;
-    for (int f = 0; f < 400 && options.size() < 4; f++) {
-        fpsm = 0.5f;
-        Frame();
-        if (menu->option != last) {
-            options.push_back(menu->option);
-            frames.push_back(f);
-            last = menu->option;
+    // At any frame time, also at whole steps of 1 or more, where the marker hunts around its
+    // target by a full step and must still count as arrived.
+    for (float step : {0.5f, 1.0f, 2.0f}) {
+        ResetWorld();
+        Menu* menu = OpenMenu();
+        HoldKey(SDLK_UP);
+        std::vector<int> options, frames;
+        int last = menu->option;
+        for (int f = 0; f < 400 && options.size() < 4; f++) {
+            fpsm = step;
+            Frame();
+            if (menu->option != last) {
+                options.push_back(menu->option);
+                frames.push_back(f);
+                last = menu->option;
+            }
         }
+        EXPECT_EQ(options, (std::vector<int>{2, 1, 0, 2})) << "step " << step;
+        ASSERT_EQ(frames.size(), 4u);
+        EXPECT_EQ(frames[0], 0);
+        // The marker travels 100, 75 and 50 units at 5 steps per frame before the next move.
+        EXPECT_GE(frames[1] - frames[0], 100 / (5 * step) - 1) << "step " << step;
+        EXPECT_GE(frames[3] - frames[2], 50 / (5 * step) - 1) << "step " << step;
     }
-    EXPECT_EQ(options, (std::vector<int>{2, 1, 0, 2}));
-    ASSERT_EQ(frames.size(), 4u);
-    EXPECT_EQ(frames[0], 0);
-    // The marker travels 100, 75 and 50 units at 2.5 per frame before the next step.
-    EXPECT_GE(frames[1] - frames[0], 40);
-    EXPECT_GE(frames[2] - frames[1], 30);
-    EXPECT_GE(frames[3] - frames[2], 20);
-    EXPECT_LE(frames[3] - frames[2], 22);
 }
 
 TEST_F(ScreensTest, MenuVTogglesVsyncOncePerPress) {
