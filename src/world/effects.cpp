@@ -14,13 +14,13 @@ Explosion boom[BOOM_COUNT];
 Animation* anim[ANIM_SLOTS];
 int nAnim = 0;
 
-// The visible particles of one frame, drawn together: two triangles of six vertices each, with
-// the colour and depth the particle would have had drawn alone.
+// The visible particles of one frame, drawn together: one quad each, with the colour and depth
+// the particle would have had drawn alone.
 struct ParticleVertex {
     float r, g, b, a;
     float x, y, z;
 };
-static ParticleVertex particleBatch[BOOM_COUNT * 6];
+static ParticleVertex particleBatch[BOOM_COUNT * 4];
 static int particleVertices = 0;
 
 void Explosion::reset(float X, float Y, float Time) {
@@ -32,9 +32,8 @@ void Explosion::reset(float X, float Y, float Time) {
 
 static void BatchParticle(float x, float y, float time) {
     const float z = time + 0.5f, a = time + 0.5f;
-    // The strip (x-4, y-4), (x-4, y+4), (x+4, y-4), (x+4, y+4) as two triangles.
-    const float corners[6][2] = {{x - 4, y - 4}, {x - 4, y + 4}, {x + 4, y - 4},
-                                 {x + 4, y - 4}, {x - 4, y + 4}, {x + 4, y + 4}};
+    // The square (x-4, y-4) .. (x+4, y+4) as one quad: the same pixels as a strip of two triangles.
+    const float corners[4][2] = {{x - 4, y - 4}, {x - 4, y + 4}, {x + 4, y + 4}, {x + 4, y - 4}};
     for (auto& c : corners) particleBatch[particleVertices++] = {1, time, 0, a, c[0], c[1], z};
 }
 
@@ -80,7 +79,7 @@ void UpdateParticles() {
     glEnableClientState(GL_VERTEX_ARRAY);
     glColorPointer(4, GL_FLOAT, sizeof(ParticleVertex), &particleBatch[0].r);
     glVertexPointer(3, GL_FLOAT, sizeof(ParticleVertex), &particleBatch[0].x);
-    glDrawArrays(GL_TRIANGLES, 0, particleVertices);
+    glDrawArrays(GL_QUADS, 0, particleVertices);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
 }

@@ -26,7 +26,13 @@ class GameEnvironment : public testing::Environment {
 public:
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 0);
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO), 0) << SDL_GetError();
+        // A busy X server may refuse a connection now and then: try a few times.
+        int status = -1;
+        for (int attempt = 0; attempt < 10 && status != 0; attempt++) {
+            if (attempt > 0) usleep(300 * 1000);
+            status = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO);
+        }
+        ASSERT_EQ(status, 0) << SDL_GetError();
         ASSERT_NE(SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 24, SDL_OPENGL | SDL_DOUBLEBUF), nullptr)
             << SDL_GetError();
         Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096);
