@@ -39,11 +39,7 @@ Boss::Boss() {
         y = 600;
         vy = -0.6f;
     }
-    type = TYPE_ENEMY;
-    data = 3;
-    data2 = 25;
-    data3 = 0.03f;
-    data4 = 3;
+    SetEnemyFields(this, 25, 0.03f);
     dir = rand() % 2;
 }
 
@@ -142,11 +138,7 @@ SatelliteAttack SatelliteAttackFor(int n) {
 }
 
 BossEnemy::BossEnemy(float R, float R2) {
-    type = TYPE_ENEMY;
-    data = 3;
-    data2 = 25;
-    data3 = 0.03f;
-    data4 = 3;
+    SetEnemyFields(this, 25, 0.03f);
     rot2 = R;
     r2 = R2;
     nBoss2 += 1;
@@ -180,10 +172,8 @@ void BossEnemy::aimedPairs() {
         if (player) {
             tx = player->x;
             ty = player->y;
-        } else {
-            tx = static_cast<float>(rand() % width - hw);
-            ty = static_cast<float>(rand() % height - hh);
-        }
+        } else
+            RandomFieldPoint(&tx, &ty);
         const float a = atan2f(ty - y, tx - x);
         ax = cosf(a);
         ay = sinf(a);

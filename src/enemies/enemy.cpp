@@ -25,6 +25,14 @@ static const EnemyKind ROCKET = {1.0f, 0.6f, 0.0f, 2.0f, 100, 1500};
 static const float HIT_FLASH = 5;
 static const int TOKENS = 15;
 
+void SetEnemyFields(Object* o, int data2, float data3) {
+    o->type = TYPE_ENEMY;
+    o->data = 3;
+    o->data2 = data2;
+    o->data3 = data3;
+    o->data4 = 3;
+}
+
 void ApplyShot(Object* target, Object* shot) {
     if (shot->data == TAG_CHARGE_SHOT) {
         if (shot->data2 > target->data) {
@@ -139,16 +147,9 @@ static void Move(Object* o) {
     o->y += o->vy * fpsm;
 }
 
-Enemy::Enemy(int X, int Y, float VX, float VY) {
-    x = static_cast<float>(X);
-    y = static_cast<float>(Y);
-    vx = VX;
-    vy = VY;
-    type = TYPE_ENEMY;
-    data = 3;
-    data2 = 25;
-    data3 = 0.03f;
-    data4 = 3;
+Enemy::Enemy(int X, int Y, float VX, float VY)
+    : Object(TYPE_ENEMY, static_cast<float>(X), static_cast<float>(Y), VX, VY) {
+    SetEnemyFields(this, 25, 0.03f);
     dir = rand() % 2;
 }
 
@@ -253,16 +254,9 @@ void AimEnemy::update() {
 
 void AimEnemy::hit(Object* obj) { EnemyHit(this, obj, AIMING.points); }
 
-ChargeEnemy::ChargeEnemy(int X, int Y, float VX, float VY) {
-    x = static_cast<float>(X);
-    y = static_cast<float>(Y);
-    vx = VX;
-    vy = VY;
-    type = TYPE_ENEMY;
-    data = 3;
-    data2 = 400;
-    data3 = 0.05f;
-    data4 = 3;
+ChargeEnemy::ChargeEnemy(int X, int Y, float VX, float VY)
+    : Object(TYPE_ENEMY, static_cast<float>(X), static_cast<float>(Y), VX, VY) {
+    SetEnemyFields(this, 400, 0.05f);
 }
 
 // Heads for player 1, or without one for a random point of the field, at speed 4.
@@ -271,8 +265,8 @@ void ChargeEnemy::charge() {
     if (player)
         a = atan2f(player->y - y, player->x - x);
     else {
-        float px = static_cast<float>(rand() % width - hw);
-        float py = static_cast<float>(rand() % height - hh);
+        float px, py;
+        RandomFieldPoint(&px, &py);
         a = atan2f(py - y, px - x);
     }
     vx = 4 * cosf(a);

@@ -72,6 +72,9 @@ private:
     void charge();
 };
 
+// The fields every enemy, the boss and a satellite start with: type 4, 3 sides, data4 3, and the
+// given firing period and turning speed.
+void SetEnemyFields(Object* o, int data2, float data3);
 // Takes a player shot: a charge shot and the sides cancel, a plain shot costs one side and dies.
 void ApplyShot(Object* target, Object* shot);
 // An ordinary enemy's or a satellite's hit: shots cost sides and score `points`, a ship's touch

@@ -13,6 +13,11 @@
 #include "../world/effects.h"
 #include "../world/grid.h"
 
+void RandomFieldPoint(float* px, float* py) {
+    *px = static_cast<float>(rand() % width - hw);
+    *py = static_cast<float>(rand() % height - hh);
+}
+
 bool BeyondExitEdges(float x, float y, float r) {
     if (y + r < -hh || x + r < -hw) return true;
     return LANDSCAPE ? y - r > hh : x - r > hw;
@@ -22,12 +27,7 @@ bool LeavingThroughEntry(const Object* o) {
     return LANDSCAPE ? o->x - o->r > hw && o->vx >= 0 : o->y - o->r > hh && o->vy >= 0;
 }
 
-Ebullet::Ebullet(float X, float Y, float VX, float VY) {
-    x = X;
-    y = Y;
-    vx = VX;
-    vy = VY;
-    type = TYPE_BULLET;
+Ebullet::Ebullet(float X, float Y, float VX, float VY) : Object(TYPE_BULLET, X, Y, VX, VY) {
     data = 2;
 }
 
@@ -50,12 +50,7 @@ void Ebullet::update() {
 
 void Ebullet::hit(Object*) { dead = true; }
 
-EbulletBig::EbulletBig(float X, float Y, float VX, float VY) {
-    x = X;
-    y = Y;
-    vx = VX;
-    vy = VY;
-    type = TYPE_ENEMY;
+EbulletBig::EbulletBig(float X, float Y, float VX, float VY) : Object(TYPE_ENEMY, X, Y, VX, VY) {
     data = TAG_ENEMY_SHOT;
     r = static_cast<float>(circleBulletRadius);
 }
@@ -104,8 +99,8 @@ void ERocket::steer() {
     if (player)
         a = atan2f(player->y - y, player->x - x);
     else {
-        float px = static_cast<float>(rand() % width - hw);
-        float py = static_cast<float>(rand() % height - hh);
+        float px, py;
+        RandomFieldPoint(&px, &py);
         a = atan2f(py, px);
     }
     ax = cosf(a);

@@ -34,6 +34,8 @@ private:
     void explode();
 };
 
+// A random point of the field (whole units); x is drawn first.
+void RandomFieldPoint(float* px, float* py);
 // Whether a circle lies wholly beyond the bottom or a side edge, or (landscape) the top edge:
 // every edge except the one through which enemies come in.
 bool BeyondExitEdges(float x, float y, float r);

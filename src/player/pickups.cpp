@@ -27,10 +27,7 @@ void Powerup(float x, float y) {
         }
 }
 
-PowerUp::PowerUp(float X, float Y, int Type) {
-    x = X;
-    y = Y;
-    type = TYPE_ENEMY;
+PowerUp::PowerUp(float X, float Y, int Type) : Object(TYPE_ENEMY, X, Y, 0, 0) {
     data = TAG_POWERUP;
     r = 6;
     data2 = Type;
@@ -56,13 +53,8 @@ void PowerUp::update() {
 
 void PowerUp::hit(Object*) {}
 
-Health::Health(float X, float Y, float VX, float VY) {
-    x = X;
-    y = Y;
-    vx = VX;
-    vy = VY;
+Health::Health(float X, float Y, float VX, float VY) : Object(TYPE_HEALTH, X, Y, VX, VY) {
     data = 4;
-    type = TYPE_HEALTH;
     r = 4;
 }
 

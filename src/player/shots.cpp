@@ -9,14 +9,9 @@
 
 bool chargebullet[2] = {false, false};
 
-Pbullet::Pbullet(float X, float Y, float VX, float VY, int P) {
-    x = X;
-    y = Y;
-    vx = VX;
-    vy = VY;
+Pbullet::Pbullet(float X, float Y, float VX, float VY, int P) : Object(TYPE_SHOT, X, Y, VX, VY) {
     data4 = P;
     data = 2;
-    type = TYPE_SHOT;
 }
 
 void Pbullet::update() {
@@ -38,13 +33,9 @@ void Pbullet::update() {
 
 void Pbullet::hit(Object*) { dead = true; }
 
-PChargebullet::PChargebullet(float X, float Y, float VX, float VY, int P, int Charge) {
-    x = X;
-    y = Y;
-    vx = VX;
-    vy = VY;
+PChargebullet::PChargebullet(float X, float Y, float VX, float VY, int P, int Charge)
+    : Object(TYPE_SHOT, X, Y, VX, VY) {
     data4 = P;
-    type = TYPE_SHOT;
     data = TAG_CHARGE_SHOT;
     data2 = Charge;
 }

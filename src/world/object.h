@@ -32,6 +32,9 @@ public:
     Object* next = nullptr;
     Object* previous = nullptr;
 
+    Object() = default;
+    // An object of type code Type at (X, Y) moving at (VX, VY); everything else as above.
+    Object(int Type, float X, float Y, float VX, float VY) : type(Type), x(X), y(Y), vx(VX), vy(VY) {}
     virtual ~Object() = default;
     // Moves one frame, draws, and enters the collision grid.
     virtual void update() = 0;
