@@ -54,17 +54,17 @@ class SoundTest : public ::testing::TestWithParam<SoundFile> {
 
 TEST_P(SoundTest, IsShortMono16BitWavWithinLevels) {
     const std::string path = pathOf(GetParam());
-    SDL_AudioSpec spec;
+    SDL_AudioSpec format;
     Uint8* buf = nullptr;
     Uint32 len = 0;
-    ASSERT_NE(SDL_LoadWAV(path.c_str(), &spec, &buf, &len), nullptr) << path << ": " << SDL_GetError();
+    ASSERT_NE(SDL_LoadWAV(path.c_str(), &format, &buf, &len), nullptr) << path << ": " << SDL_GetError();
     std::vector<int16_t> pcm(len / 2);
     std::memcpy(pcm.data(), buf, pcm.size() * 2);
     SDL_FreeWAV(buf);
 
-    EXPECT_EQ(spec.format, AUDIO_S16LSB);
-    EXPECT_EQ(spec.channels, 1);
-    EXPECT_EQ(spec.freq, 44100);
+    EXPECT_EQ(format.format, AUDIO_S16LSB);
+    EXPECT_EQ(format.channels, 1);
+    EXPECT_EQ(format.freq, 44100);
 
     const double seconds = pcm.size() / 44100.0;
     EXPECT_GE(seconds, GetParam().minSeconds);
