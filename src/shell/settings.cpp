@@ -3,6 +3,7 @@
 
 #include <SDL/SDL_mixer.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -41,6 +42,15 @@ void ReadLevelFrom(FILE* f) {
 #undef SETTING
 }
 
+// Largest magnitude a tuning value may have: beyond it the game's own arithmetic would overflow.
+// No sensible setting comes near it (a million frames is over four hours).
+static const int SETTING_LIMIT = 1000000;
+
+static void Tame(int& value) { value = std::clamp(value, -SETTING_LIMIT, SETTING_LIMIT); }
+static void Tame(float& value) {
+    value = std::isfinite(value) ? std::clamp(value, -1.0f * SETTING_LIMIT, 1.0f * SETTING_LIMIT) : 1.0f;
+}
+
 void ReadLevel() {
     FILE* f = fopen("level.txt", "r");
     if (!f) {
@@ -50,8 +60,13 @@ void ReadLevel() {
     }
     ReadLevelFrom(f);
     fclose(f);
-    // A value that is not a number would poison the life bar; such a file keeps the default.
-    if (!std::isfinite(lifeBarRate)) lifeBarRate = 1.0f;
+    // A damaged or hostile file may hold huge values or, for the life-bar rate, no number at all
+    // (such a rate keeps its default); the seed may be any number.
+    const int seed = randomNumberSeed;
+#define SETTING(name, type, value, end) Tame(name);
+#include "settings_table.h"
+#undef SETTING
+    randomNumberSeed = seed;
 }
 
 void ReadHighscore() {

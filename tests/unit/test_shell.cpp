@@ -211,6 +211,17 @@ TEST_F(ShellFiles, LifeBarRateIsAFloat) {
     }
 }
 
+TEST_F(ShellFiles, HugeValuesAreHeldWhereTheGameCanComputeWithThem) {
+    LoadLevel("timeBetweenEnemies=2147483647\nlifeBarRate=1e30\nrandomNumberSeed=2147483647\n"
+              "powerUpAtMultipleOf=-2147483648\n\ntimeBeforeBoss=1000000\nbossRadius=-1000001\n");
+    EXPECT_EQ(timeBetweenEnemies, 1000000);
+    EXPECT_FLOAT_EQ(lifeBarRate, 1e6f);
+    EXPECT_EQ(randomNumberSeed, 2147483647); // any seed is fine
+    EXPECT_EQ(powerUpAtMultipleOf, -1000000);
+    EXPECT_EQ(timeBeforeBoss, 1000000);
+    EXPECT_EQ(bossRadius, -1000000);
+}
+
 TEST_F(ShellFiles, ReadingStopsAtTheFirstKeyOutOfPlace) {
     // Reordered: the second line names the third key.
     LoadLevel("timeBetweenEnemies=100\nrandomNumberSeed=5\nlifeBarRate=2.0\npowerUpAtMultipleOf=10\n");
