@@ -138,7 +138,7 @@ def send_close_request(window):
 class Game:
     """One run of a program in a fresh copy of the data files."""
 
-    def __init__(self, run_folder, program, with_level=True, highscore=None):
+    def __init__(self, run_folder, program, with_level=True, highscore=None, level=None):
         self.folder = tempfile.mkdtemp(prefix="korvel-e2e-")
         for name in os.listdir(run_folder):
             path = os.path.join(run_folder, name)
@@ -148,6 +148,8 @@ class Game:
             os.remove(os.path.join(self.folder, "level.txt"))
         if highscore is not None:
             self.write("highscore.txt", highscore)
+        if level is not None:
+            self.write("level.txt", level)
         self.stdout = open(os.path.join(self.folder, "stdout.txt"), "w")
         self.stderr = open(os.path.join(self.folder, "stderr.txt"), "w")
         self.process = subprocess.Popen([os.path.join(os.path.abspath(run_folder), program)], cwd=self.folder,
@@ -377,6 +379,133 @@ def test_one_player_game(run, program, label, start, forward):
         status = game.wait()
         check(label + ": Escape during a game ends with status 0", status == 0, "status %r" % status)
     finally:
+        xdotool("keyup", "--window", game.window, "c", "slash")
+        game.finish()
+
+
+# A quick, deadly level: a new enemy every few frames, no boss, no extra lives from health pick-ups,
+# enemies that die from one shot (3 sides) and fire often, and from the start every second one
+# aims at the ship.
+DEADLY_LEVEL = (("timeBetweenEnemies", "20"), ("lifeBarRate", "0.0"), ("timeBeforeBoss", "100000"),
+                ("enemyMinSides", "3"), ("enemyMaxAddedSides", "1"),
+                ("enemyMinFireRate", "5"), ("enemyMaxAddedFireRate", "5"),
+                ("timeBeforeAimingEnemy", "0"), ("chanceOfAimingEnemy", "2"),
+                ("aimingEnemyMinSides", "3"), ("aimingEnemyMaxAddedSides", "1"), ("aimingEnemyFireRate", "3"))
+
+
+def tuned_level(run, changes):
+    """The run folder's level.txt with values changed in place: the game reads the keys in their order
+    and stops at the first line that does not match, so every line stays where it is."""
+    with open(os.path.join(run, "level.txt")) as f:
+        lines = f.read().split("\n")
+    for key, value in changes:
+        found = [i for i, line in enumerate(lines) if line.startswith(key + "=")]
+        if len(found) != 1:
+            return None
+        lines[found[0]] = key + "=" + value
+    return "\n".join(lines)
+
+
+def white(r, g, b):  # the texts; explosion particles have no blue, enemies are coloured
+    return min(r, g, b) >= 200
+
+
+def poll(seconds, look, step=0.3):
+    """Calls look() until it returns something true or the time is up; returns its last result."""
+    deadline = time.time() + seconds
+    while True:
+        found = look()
+        if found or time.time() >= deadline:
+            return found
+        time.sleep(step)
+
+
+def test_game_to_the_end(run, program, size, label, start, forward):
+    """A game on a deadly level: shooting scores, the lives run out, GAME OVER leads back to the menu."""
+    level = tuned_level(run, DEADLY_LEVEL)
+    if not check(label + ": deadly level.txt made from the default one", level is not None):
+        return
+    game = Game(run, program, level=level)
+    if not started(game, label + " (deadly level)"):
+        return
+    width, height = size
+    # Score digits (scale 10) at the top-left corner; "GAME OVER" (scale 15) hangs from the window
+    # centre with "PRESS FIRE" (scale 10) 50 below it; the menu title (scale 60) hangs from qh + 20
+    # above the centre.
+    score_box = (0, 0, 120, 14)
+    game_over_box = (width // 2 - 90, height // 2 - 4, width // 2 + 90, height // 2 + 20)
+    press_fire_box = (width // 2 - 70, height // 2 + 46, width // 2 + 70, height // 2 + 64)
+    title_top = height // 2 - (height // 4 + 20)
+    title_box = (width // 2 - 120, title_top - 5, width // 2 + 120, title_top + 60)
+
+    def score_right_edge():
+        """Right end of the white score digits, or -1; None without a screenshot."""
+        image = game.shot()
+        if not image:
+            return None
+        digits = find_pixels(image, score_box, white)
+        return max(p[0] for p in digits) if digits else -1
+
+    def white_in(box, image):
+        return len(find_pixels(image, box, white)) if image else 0
+
+    def game_over_shown():
+        image = game.shot()
+        return white_in(game_over_box, image) >= 40 and white_in(press_fire_box, image) >= 25
+
+    try:
+        game.hold("z", 0.15)
+        sx, sy = start
+        ship = poll(4, lambda: len(find_pixels(game.shot() or (0, 0, b""), (sx - 20, sy - 20, sx + 21, sy + 21),
+                                               ship_grey)) >= 10, 0.2)
+        check(label + ": fire on 1 PLAYER START starts a game on the deadly level", ship)
+        before = score_right_edge()
+        check(label + ": score 0 drawn at the top-left corner", before is not None and 0 <= before < 14,
+              "white up to x %r" % before)
+        check(label + ": no GAME OVER while playing", not game_over_shown())
+
+        # Fire held, a little to and fro along the row: the enemies come down (in from the right) into the
+        # shots. A score of 1000 or more has four digits, which reach much further right than the "0".
+        xdotool("keydown", "--window", game.window, "slash")
+        sideways = ("Left", "Right") if forward[1] else ("Up", "Down")
+
+        def scored():
+            for key in sideways:
+                game.hold(key, 0.1)
+            edges = [score_right_edge() for _ in range(2)]
+            return all(edge is not None and edge > before + 15 for edge in edges) and edges
+        edges = poll(30, scored, 0.2)
+        check(label + ": shooting enemies raises the score (top-left digits grow)", edges,
+              "white up to x %r before" % before)
+
+        # Now let them win: no more fire, the ship parked in the middle of the enemies' way in, near the
+        # edge where they enter, where they run into it and aim at it. Five lives and the last one make
+        # six hits, each followed by about 3 s of explosions and blinking.
+        xdotool("keyup", "--window", game.window, "slash")
+        game.hold("Up" if forward[1] else "Right", 0.8)
+        began = time.time()
+        shown = poll(90, lambda: game_over_shown() and game_over_shown(), 0.5)
+        check(label + ": losing every life shows GAME OVER / PRESS FIRE", shown,
+              "not after %.0f s" % (time.time() - began))
+        if not shown:
+            return
+        check(label + ": no menu title on the game-over screen", white_in(title_box, game.shot()) < 50)
+
+        time.sleep(0.2)  # fire has been released for a while: the screen is armed
+        game.hold("z", 0.15)
+        title = poll(5, lambda: white_in(title_box, game.shot()) >= 300, 0.2)
+        check(label + ": fire on GAME OVER returns to the menu (KORVEL title)", title)
+        check(label + ": the menu replaces the game-over screen", not game_over_shown())
+
+        game.key("Escape")
+        status = game.wait()
+        check(label + ": Escape in the menu after the game ends with status 0", status == 0, "status %r" % status)
+        text = game.read("highscore.txt") or ""
+        found = re.match(r"highscore: (\d+)\n", text)
+        check(label + ": highscore.txt holds the score reached (> 0)", found and int(found.group(1)) > 0,
+              repr(text))
+    finally:
+        xdotool("keyup", "--window", game.window, "slash", "z", "Up", "Down", "Left", "Right")
         game.finish()
 
 
@@ -422,6 +551,7 @@ def main():
             test_menu_exit(run, program, size, program)
             test_vsync_switch(run, program, program)
             test_one_player_game(run, program, program, start, forward)
+            test_game_to_the_end(run, program, size, program, start, forward)
     finally:
         for process in running:
             if process.poll() is None:
