@@ -176,7 +176,7 @@ static void Configure(Object* e, int radius, int sides, int firing) {
 // A new enemy of class T beyond the entry edge, drifting into the field at 0.4 to 0.7.
 template <class T> static T* Arrive() {
     const int across = rand() % 400 - 200;
-    const float speed = -(0.4f + 0.1f * (rand() % 4));
+    const float speed = static_cast<float>(-(0.4 + 0.1 * (rand() % 4)));
     if (LANDSCAPE) return new T(hw + 100, across, speed, 0);
     return new T(across, hh + 100, 0, speed);
 }

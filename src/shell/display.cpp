@@ -93,7 +93,7 @@ int postDraw() {
     di += 1;
     SDL_WM_SetCaption(caption, nullptr);
     start = now;
-    fpsm = FPS / 16.666666f;
+    fpsm = static_cast<float>(FPS / 16.666666);
     return 1;
 }
 
