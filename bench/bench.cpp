@@ -43,10 +43,18 @@ void operator delete(void* p) noexcept {
     heapNow -= block[0];
     free(block);
 }
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
-void* operator new[](size_t size) { return operator new(size); }
-void operator delete[](void* p) noexcept { operator delete(p); }
-void operator delete[](void* p, size_t) noexcept { operator delete(p); }
+void operator delete(void* p, size_t) noexcept {
+    operator delete(p);
+}
+void* operator new[](size_t size) {
+    return operator new(size);
+}
+void operator delete[](void* p) noexcept {
+    operator delete(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+    operator delete(p);
+}
 
 // When the frame reached the buffer swap: everything before it is the game's own drawing work.
 static Clock::time_point swapStarted;
@@ -62,7 +70,9 @@ struct Result {
     double median, p99, fps, beforeSwap;
 };
 
-static double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+static double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 // Runs `frames` frames of `frame`, calling `prepare` before each, and measures them.
 static Result Measure(const char* name, int frames, const std::function<void()>& prepare,
@@ -89,9 +99,11 @@ static Result Measure(const char* name, int frames, const std::function<void()>&
 static void FreshWorld() {
     KillAllObjects();
     UpdateObjects();
-    while (nAnim > 0) RemoveAnimation(nAnim - 1);
+    while (nAnim > 0)
+        RemoveAnimation(nAnim - 1);
     UpdateAnimations();
-    for (Explosion& e : boom) e = Explosion();
+    for (Explosion& e : boom)
+        e = Explosion();
     score[0] = score[1] = 0;
     rn = 0;
     boss = 0;
@@ -103,11 +115,14 @@ static void FreshWorld() {
 // Keeps every particle record alive and visible.
 static void FillParticles() {
     for (int i = 0; i < BOOM_COUNT; i++)
-        if (!boom[i].valid) boom[i].reset(static_cast<float>(i % 480 - 240), static_cast<float>(i / 480 * 25 - 400),
-                                          1.0f - (i % 150) * 0.01f);
+        if (!boom[i].valid)
+            boom[i].reset(static_cast<float>(i % 480 - 240), static_cast<float>(i / 480 * 25 - 400),
+                          1.0f - (i % 150) * 0.01f);
 }
 
-static void Hold(SDLKey key) { SDL_GetKeyState(nullptr)[key] = 1; }
+static void Hold(SDLKey key) {
+    SDL_GetKeyState(nullptr)[key] = 1;
+}
 static void ReleaseKeys() {
     int n = 0;
     Uint8* keys = SDL_GetKeyState(&n);
@@ -146,7 +161,8 @@ int main() {
     Hold(SDLK_SLASH);
     Hold(SDLK_b);
     Hold(SDLK_c);
-    results.push_back(Measure("twelfth boss, two lightning guns, 15000 particles", 1000, FillParticles, Render));
+    results.push_back(
+        Measure("twelfth boss, two lightning guns, 15000 particles", 1000, FillParticles, Render));
     ReleaseKeys();
 
     FreshWorld();

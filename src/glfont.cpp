@@ -18,7 +18,8 @@ static const int HEADER_BYTES = 24;
 static const int GLYPH_BYTES = 24;
 
 static int32_t LittleInt(const unsigned char* p) {
-    return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+    return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                                uint32_t(p[3]) << 24);
 }
 
 static float LittleFloat(const unsigned char* p) {
@@ -53,7 +54,8 @@ static bool ReadGlyphs(FILE* f, GLFONT* font) {
         unsigned char record[GLYPH_BYTES];
         if (fread(record, 1, sizeof record, f) != sizeof record) return false;
         float v[6];
-        for (int k = 0; k < 6; k++) v[k] = LittleFloat(record + 4 * k);
+        for (int k = 0; k < 6; k++)
+            v[k] = LittleFloat(record + 4 * k);
         font->Char[i] = {v[0], v[1], v[2], v[3], v[4], v[5]};
     }
     return true;

@@ -10,12 +10,12 @@ struct GLFONTCHAR {
 
 // A loaded font; glFontCreate allocates it, the caller owns it.
 struct GLFONT {
-    int Tex;             // OpenGL texture name
-    int TexWidth;        // texels
-    int TexHeight;       // texels
-    int IntStart;        // code of the first glyph
-    int IntEnd;          // code of the last glyph
-    GLFONTCHAR* Char;    // IntEnd - IntStart + 1 glyphs
+    int Tex;          // OpenGL texture name
+    int TexWidth;     // texels
+    int TexHeight;    // texels
+    int IntStart;     // code of the first glyph
+    int IntEnd;       // code of the last glyph
+    GLFONTCHAR* Char; // IntEnd - IntStart + 1 glyphs
 };
 
 // The font made current by glFontBegin; none outside a glFontBegin / glFontEnd bracket.

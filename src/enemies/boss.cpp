@@ -80,7 +80,8 @@ void Boss::drawShield() {
     glTranslatef(x, y, 0.6f);
     glBegin(GL_LINE_LOOP);
     glVertex2f(0, 0);
-    for (int k = 0; k <= n; k++) glVertex2f(r * cosf(k * pd[n] + rot), r * sinf(k * pd[n] + rot));
+    for (int k = 0; k <= n; k++)
+        glVertex2f(r * cosf(k * pd[n] + rot), r * sinf(k * pd[n] + rot));
     glEnd();
     glPopMatrix();
 }
@@ -243,4 +244,6 @@ void BossEnemy::update() {
     if (!dead) AddCircleToGrid(x, y, r, this);
 }
 
-void BossEnemy::hit(Object* obj) { EnemyHit(this, obj, SATELLITE_HIT_POINTS); }
+void BossEnemy::hit(Object* obj) {
+    EnemyHit(this, obj, SATELLITE_HIT_POINTS);
+}

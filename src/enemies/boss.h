@@ -6,7 +6,7 @@
 // The core: a big red polygon, shielded while any satellite lives, then firing rings until worn
 // down. data is its sides (= hit points), data2 its ring interval, data4 the shots per ring.
 class Boss : public Object {
-public:
+  public:
     float fireat = 0;   // time since the last ring
     float rot = 0;      // spin angle
     int dir = 0;        // drawn at creation, not used
@@ -16,7 +16,7 @@ public:
     void update() override;
     void hit(Object* obj) override;
 
-private:
+  private:
     void destroy();
     void crumble();
     void drawShield();
@@ -25,23 +25,23 @@ private:
 // A satellite orbiting the core on a tether; data2 is its fire interval, data4 its shot count
 // (or, for aimed pairs, the length of its first phase).
 class BossEnemy : public Object {
-public:
-    float fireat = 0;  // attack timer
-    float rot = 0;     // spin angle
-    float rot2 = 0;    // orbit angle around the core
-    float r2 = 0;      // orbit radius
-    bool mode = false; // aimed pairs: volleys allowed in this phase
-    float fireat2 = 0; // aimed pairs: volley timer
+  public:
+    float fireat = 0;     // attack timer
+    float rot = 0;        // spin angle
+    float rot2 = 0;       // orbit angle around the core
+    float r2 = 0;         // orbit radius
+    bool mode = false;    // aimed pairs: volleys allowed in this phase
+    float fireat2 = 0;    // aimed pairs: volley timer
     float ax = 0, ay = 0; // the last aim, a unit vector
-    float time = 0;    // frames alive
-    bool inPlay = true; // still counted in nBoss2
+    float time = 0;       // frames alive
+    bool inPlay = true;   // still counted in nBoss2
 
     BossEnemy(float R, float R2);
     ~BossEnemy() override;
     void update() override;
     void hit(Object* obj) override;
 
-private:
+  private:
     void leavePlay(bool shrinkCore);
     void attack();
     void aimedPairs();

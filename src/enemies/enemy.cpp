@@ -10,10 +10,10 @@
 #include "../player/player.h"
 #include "../shell/display.h"
 #include "../shell/orientation.h"
-#include "boss.h"
-#include "projectiles.h"
 #include "../world/effects.h"
 #include "../world/grid.h"
+#include "boss.h"
+#include "projectiles.h"
 
 static const EnemyKind PLAIN = {0.2f, 0.4f, 0.8f, 0.8f, 100, 1000};
 static const EnemyKind AIMING = {0.9f, 0.9f, 0.2f, 0.8f, 150, 1000};
@@ -68,7 +68,8 @@ void DrawPolygon(float x, float y, float z, float r, int sides, float rot) {
     glTranslatef(x, y, z);
     glBegin(GL_TRIANGLE_FAN);
     glVertex2f(0, 0);
-    for (int i = 0; i <= n; i++) glVertex2f(cosf(i * pd[n] + rot) * r, sinf(i * pd[n] + rot) * r);
+    for (int i = 0; i <= n; i++)
+        glVertex2f(cosf(i * pd[n] + rot) * r, sinf(i * pd[n] + rot) * r);
     glEnd();
     glPopMatrix();
 }
@@ -203,7 +204,9 @@ void Enemy::update() {
     Finish(this);
 }
 
-void Enemy::hit(Object* obj) { EnemyHit(this, obj, PLAIN.points); }
+void Enemy::hit(Object* obj) {
+    EnemyHit(this, obj, PLAIN.points);
+}
 
 SpurtEnemy::SpurtEnemy(int X, int Y, float VX, float VY) : Enemy(X, Y, VX, VY) {}
 
@@ -252,7 +255,9 @@ void AimEnemy::update() {
     Finish(this);
 }
 
-void AimEnemy::hit(Object* obj) { EnemyHit(this, obj, AIMING.points); }
+void AimEnemy::hit(Object* obj) {
+    EnemyHit(this, obj, AIMING.points);
+}
 
 ChargeEnemy::ChargeEnemy(int X, int Y, float VX, float VY)
     : Object(TYPE_ENEMY, static_cast<float>(X), static_cast<float>(Y), VX, VY) {
@@ -293,4 +298,6 @@ void ChargeEnemy::update() {
     Finish(this);
 }
 
-void ChargeEnemy::hit(Object* obj) { EnemyHit(this, obj, CHARGING.points); }
+void ChargeEnemy::hit(Object* obj) {
+    EnemyHit(this, obj, CHARGING.points);
+}

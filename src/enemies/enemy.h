@@ -14,17 +14,17 @@ struct EnemyKind {
 // The plain enemy: a turning polygon that fires a ring of darts, one from each corner.
 // r is its radius, data its sides (= hit points), data2 its firing period, data3 its turn speed.
 class Enemy : public Object {
-public:
-    float fireat = 0;    // time since the last volley
-    float rot = 0;       // angle of the polygon
-    int dir = 0;         // veers towards -x (landscape -y) when non-zero, else +x (+y)
-    float time = -1000;  // wait before veering; -1000 until the enemy has entered the field
+  public:
+    float fireat = 0;   // time since the last volley
+    float rot = 0;      // angle of the polygon
+    int dir = 0;        // veers towards -x (landscape -y) when non-zero, else +x (+y)
+    float time = -1000; // wait before veering; -1000 until the enemy has entered the field
 
     Enemy(int X, int Y, float VX, float VY);
     void update() override;
     void hit(Object* obj) override;
 
-protected:
+  protected:
     // Moves, veers, tests the exit edges, bursts when worn down and draws: false once destroyed.
     bool advance(const EnemyKind& kind);
     // The firing timer; true when a volley is due. While the boss lives it flees instead.
@@ -33,23 +33,23 @@ protected:
 
 // Fires two big shots in opposite directions along its turning angle.
 class SpurtEnemy : public Enemy {
-public:
+  public:
     SpurtEnemy(int X, int Y, float VX, float VY);
     void update() override;
 };
 
 // Fires one homing rocket.
 class RocketEnemy : public Enemy {
-public:
+  public:
     RocketEnemy(int X, int Y, float VX, float VY);
     void update() override;
 };
 
 // Fires pairs of darts aimed at player 1 during alternating phases; data4 is its first phase.
 class AimEnemy : public Enemy {
-public:
-    float fireat2 = 0;   // time since the last pair was due
-    bool mode = true;    // pairs are allowed
+  public:
+    float fireat2 = 0;    // time since the last pair was due
+    bool mode = true;     // pairs are allowed
     float ax = 0, ay = 0; // the last aim, a unit vector
 
     AimEnemy(int X, int Y, float VX, float VY);
@@ -60,7 +60,7 @@ public:
 // Rests, then rams towards player 1 in a straight charge; bursts into a ring of darts.
 // data2 is the length of one rest and of one charge.
 class ChargeEnemy : public Object {
-public:
+  public:
     float fireat = 0; // counts up while resting, negative while charging
     float rot = 0;    // angle of the polygon
 
@@ -68,7 +68,7 @@ public:
     void update() override;
     void hit(Object* obj) override;
 
-private:
+  private:
     void charge();
 };
 

@@ -48,7 +48,9 @@ void Ebullet::update() {
     glColor3f(0, 0, 0);
 }
 
-void Ebullet::hit(Object*) { dead = true; }
+void Ebullet::hit(Object*) {
+    dead = true;
+}
 
 EbulletBig::EbulletBig(float X, float Y, float VX, float VY) : Object(TYPE_ENEMY, X, Y, VX, VY) {
     data = TAG_ENEMY_SHOT;
@@ -65,7 +67,8 @@ void EbulletBig::update() {
     glColor3f(1, 0, 0);
     glLineWidth(3);
     glBegin(GL_LINE_LOOP);
-    for (int i = 0; i <= 8; i++) glVertex2f(x + cosf(i * pd[8] + rot) * r, y + sinf(i * pd[8] + rot) * r);
+    for (int i = 0; i <= 8; i++)
+        glVertex2f(x + cosf(i * pd[8] + rot) * r, y + sinf(i * pd[8] + rot) * r);
     glEnd();
     glLineWidth(1.1f);
     rot += 0.1f * fpsm;
@@ -145,4 +148,6 @@ void ERocket::update() {
     if (!dead) AddCircleToGrid(x, y, r, this);
 }
 
-void ERocket::hit(Object*) { time = static_cast<float>(timeTillRocketExplodes + 1); }
+void ERocket::hit(Object*) {
+    time = static_cast<float>(timeTillRocketExplodes + 1);
+}

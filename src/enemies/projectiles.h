@@ -5,7 +5,7 @@
 
 // Small red dart flying straight; removed by the object list once its centre leaves the field.
 class Ebullet : public Object {
-public:
+  public:
     Ebullet(float X, float Y, float VX, float VY);
     void update() override;
     void hit(Object* obj) override;
@@ -13,7 +13,7 @@ public:
 
 // Big turning octagon that nothing destroys; it leaves through the edges it is not fired from.
 class EbulletBig : public Object {
-public:
+  public:
     float rot = 0; // angle of the octagon
     EbulletBig(float X, float Y, float VX, float VY);
     void update() override;
@@ -22,14 +22,14 @@ public:
 
 // Rocket homing on player 1 at rocketSpeed; explodes at the end of its life or when touched.
 class ERocket : public Object {
-public:
+  public:
     float ax = 0, ay = 0; // steering direction, a unit vector
     float time = 0;       // age, frames of 1/60 s
     ERocket(float X, float Y);
     void update() override;
     void hit(Object* obj) override;
 
-private:
+  private:
     void steer();
     void explode();
 };

@@ -146,7 +146,9 @@ void Render() {
 }
 
 // min + rand() % extra, with an extra below 1 acting as 1.
-static int Draw(int min, int extra) { return min + rand() % Divisor(extra); }
+static int Draw(int min, int extra) {
+    return min + rand() % Divisor(extra);
+}
 
 void CreateBoss() {
     BOSS = new Boss();
@@ -182,7 +184,9 @@ template <class T> static T* Arrive() {
 }
 
 // The extra sides a kind gains per boss beaten (and the firing value it loses), truncated.
-static int Stronger(int value, float perBoss) { return static_cast<int>(value + perBoss * nBoss); }
+static int Stronger(int value, float perBoss) {
+    return static_cast<int>(value + perBoss * nBoss);
+}
 
 static void SpawnEnemy() {
     const float perBoss = 1.5f;
@@ -197,16 +201,19 @@ static void SpawnEnemy() {
         SpurtEnemy* e = Arrive<SpurtEnemy>();
         const int radius = Draw(circleEnemyMinRadius, circleEnemyMaxAddedRadius);
         const int sides = Stronger(Draw(circleEnemyMinSides, circleEnemyMaxAddedSides), perBoss);
-        Configure(e, radius, sides, Stronger(Draw(circleEnemyMinFireRate, circleEnemyMaxAddedFireRate), -perBoss));
+        Configure(e, radius, sides,
+                  Stronger(Draw(circleEnemyMinFireRate, circleEnemyMaxAddedFireRate), -perBoss));
         AddObject(e);
     } else if (td > timeBeforeChargingEnemy && rand() % Divisor(chanceOfChargingEnemy) == 0) {
         ChargeEnemy* e = Arrive<ChargeEnemy>();
         const int radius = Draw(chargingEnemyMinRadius, chargingEnemyMaxAddedRadius);
         const int sides = Stronger(Draw(chargingEnemyMinSides, chargingEnemyMaxAddedSides), perBoss);
-        Configure(e, radius, sides, Stronger(Draw(chargingEnemyMinRate, chargingEnemyMaxAddedRate), -perBoss));
+        Configure(e, radius, sides,
+                  Stronger(Draw(chargingEnemyMinRate, chargingEnemyMaxAddedRate), -perBoss));
         AddObject(e);
-    } else if (td > timeBeforeRocketEnemy && (rand() % Divisor(chanceOfRocketEnemy) == 0 ||
-                                              (playerAtTop() && rand() % Divisor(chanceOfRocketEnemy / 3) != 0))) {
+    } else if (td > timeBeforeRocketEnemy &&
+               (rand() % Divisor(chanceOfRocketEnemy) == 0 ||
+                (playerAtTop() && rand() % Divisor(chanceOfRocketEnemy / 3) != 0))) {
         RocketEnemy* e = Arrive<RocketEnemy>();
         const int radius = Draw(rocketEnemyMinRadius, rocketEnemyMaxAddedRadius);
         const int sides = Draw(rocketEnemyMinSides, rocketEnemyMaxAddedSides);

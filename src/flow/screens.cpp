@@ -166,7 +166,9 @@ void GameOver::update() {
     CentredText("GAME OVER", 0, 0, 0, 15);
     CentredText("PRESS FIRE", 0, -50, 0, 10);
     if (!twoPlayers) return;
-    const char* winner = score[0] > score[1] ? "PLAYER 1 WINS!" : score[0] < score[1] ? "PLAYER 2 WINS!" : "DRAW!";
+    const char* winner = score[0] > score[1]   ? "PLAYER 1 WINS!"
+                         : score[0] < score[1] ? "PLAYER 2 WINS!"
+                                               : "DRAW!";
     CentredText(winner, 0, -80, 0, 9);
 }
 

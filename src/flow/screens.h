@@ -5,18 +5,18 @@
 
 // The title menu: starts a one- or two-player game, or ends the program; R, V and S keys.
 class Menu : public Animation {
-public:
-    int option = 0;          // 0 "1 PLAYER START", 1 "2 PLAYER START", 2 "EXIT"
-    float rot = 0;           // marker rotation about the x axis, degrees
-    float x = -120, y = -15; // marker position
+  public:
+    int option = 0;            // 0 "1 PLAYER START", 1 "2 PLAYER START", 2 "EXIT"
+    float rot = 0;             // marker rotation about the x axis, degrees
+    float x = -120, y = -15;   // marker position
     float vx = -120, vy = -15; // marker target: the selected entry
-    bool h = false;          // fire has been released since the menu opened
-    bool v = false;          // V was held in the previous frame
-    bool s = false;          // S was held in the previous frame
+    bool h = false;            // fire has been released since the menu opened
+    bool v = false;            // V was held in the previous frame
+    bool s = false;            // S was held in the previous frame
 
     void update() override;
 
-private:
+  private:
     void fire(const unsigned char* keys);
     void select(const unsigned char* keys);
     void switches(const unsigned char* keys);
@@ -26,7 +26,7 @@ private:
 
 // "GAME OVER", with the winner of a two-player game; fire returns to the menu.
 class GameOver : public Animation {
-public:
+  public:
     bool h = false;          // fire has been released since the screen opened
     bool twoPlayers = false; // the game that ended had a second player
 
@@ -36,7 +36,7 @@ public:
 
 // A full green life bar draining away after an extra life.
 class Life : public Animation {
-public:
+  public:
     float time = 200; // height of the bar, world units
     void update() override;
 };

@@ -44,7 +44,8 @@ void PowerUp::update() {
     glColor3f(c[0], c[1], c[2]);
     glLineWidth(3.5f);
     glBegin(GL_LINE_LOOP);
-    for (int k = 0; k < 3; k++) glVertex2f(x + r * cosf(k * pd[3] + data3), y + r * sinf(k * pd[3] + data3));
+    for (int k = 0; k < 3; k++)
+        glVertex2f(x + r * cosf(k * pd[3] + data3), y + r * sinf(k * pd[3] + data3));
     glEnd();
     glColor3f(0, 0, 0);
     glLineWidth(1.1f);
@@ -59,7 +60,9 @@ Health::Health(float X, float Y, float VX, float VY) : Object(TYPE_HEALTH, X, Y,
 }
 
 // Moves v by step towards 0 (the sign test of the drift's damping).
-static void Damp(float& v, float step) { v += v > 0 ? -step : step; }
+static void Damp(float& v, float step) {
+    v += v > 0 ? -step : step;
+}
 
 // The drift settles into a fall of about 1 per frame along the flight axis (down, or left).
 static void Drift(float& across, float& along) {
@@ -112,11 +115,14 @@ void Health::update() {
     attract();
     glColor3f(0.1f, 1, 0.2f);
     glBegin(GL_LINE_LOOP);
-    for (int k = 0; k < 4; k++) glVertex2f(x + r * cosf(k * pd[4] + data3), y + r * sinf(k * pd[4] + data3));
+    for (int k = 0; k < 4; k++)
+        glVertex2f(x + r * cosf(k * pd[4] + data3), y + r * sinf(k * pd[4] + data3));
     glEnd();
     glColor3f(0, 0, 0);
     data3 += 0.5f * fpsm;
     if (!dead) AddPointToGrid(x, y, this);
 }
 
-void Health::hit(Object*) { dead = true; }
+void Health::hit(Object*) {
+    dead = true;
+}

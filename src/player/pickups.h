@@ -5,7 +5,7 @@
 
 // A sinking capsule: data2 is its kind, the gun it switches to (0 straight, 1 charge, 2 lightning).
 class PowerUp : public Object {
-public:
+  public:
     PowerUp(float X, float Y, int Type);
     void update() override;
     void hit(Object* obj) override;
@@ -13,13 +13,13 @@ public:
 
 // A small green token that fills a ship's life bar; drawn to a ship that comes near.
 class Health : public Object {
-public:
+  public:
     int on = 0; // the ship it chases: 0 none, 1 player, 2 player2
     Health(float X, float Y, float VX, float VY);
     void update() override;
     void hit(Object* obj) override;
 
-private:
+  private:
     void attract();
 };
 

@@ -278,7 +278,8 @@ void Player::drawRange() {
     glColor3f(0.7f, 0.7f, 0);
     const float radius = 200.0f + 23 * level[GUN_LIGHTNING];
     glBegin(GL_POINTS);
-    for (int k = 0; k <= 48; k++) glVertex2f(radius * cosf(k * pd[48]), radius * sinf(k * pd[48]));
+    for (int k = 0; k <= 48; k++)
+        glVertex2f(radius * cosf(k * pd[48]), radius * sinf(k * pd[48]));
     glEnd();
     glPopMatrix();
 }
@@ -319,4 +320,6 @@ static bool AtTop(const Player* s) {
     return s && (LANDSCAPE ? s->x > hw - 150 : s->y > hh - 150) && s->gun == GUN_LIGHTNING;
 }
 
-bool playerAtTop() { return AtTop(player) || AtTop(player2); }
+bool playerAtTop() {
+    return AtTop(player) || AtTop(player2);
+}

@@ -11,13 +11,13 @@ constexpr int GUN_LIGHTNING = 2;
 // A ship flown from the keyboard. flash drives its phases: below 0.1 active, up to 110 blinking,
 // 110 to 120 a still pause, above 120 the explosions of its death sequence.
 class Player : public Object {
-public:
-    float rot = 0;      // not used
-    float roll = 0;     // bank angle for drawing, degrees: +10, -10 or 0
-    float fireat = 0;   // the current gun's timer or stored charge
-    float R = 0;        // size of the death sequence's explosions
-    int i = 0;          // death-sequence counter
-    int p = 0;          // player index: 0 first, 1 second
+  public:
+    float rot = 0;            // not used
+    float roll = 0;           // bank angle for drawing, degrees: +10, -10 or 0
+    float fireat = 0;         // the current gun's timer or stored charge
+    float R = 0;              // size of the death sequence's explosions
+    int i = 0;                // death-sequence counter
+    int p = 0;                // player index: 0 first, 1 second
     int level[3] = {0, 0, 0}; // power level of each gun, 0 to 2
     int gun = GUN_STRAIGHT;   // the current gun
     Object* obj = nullptr;    // the lightning gun's lock-on target; not owned
@@ -27,7 +27,7 @@ public:
     void update() override;
     void hit(Object* obj) override;
 
-private:
+  private:
     void control();
     void move(const unsigned char* keys);
     bool fireHeld(const unsigned char* keys) const;

@@ -31,7 +31,9 @@ void Pbullet::update() {
     glColor3f(0, 0, 0);
 }
 
-void Pbullet::hit(Object*) { dead = true; }
+void Pbullet::hit(Object*) {
+    dead = true;
+}
 
 PChargebullet::PChargebullet(float X, float Y, float VX, float VY, int P, int Charge)
     : Object(TYPE_SHOT, X, Y, VX, VY) {

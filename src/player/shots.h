@@ -5,7 +5,7 @@
 
 // Plain shot of the straight gun; also the carrier of a lightning zap (never listed then).
 class Pbullet : public Object {
-public:
+  public:
     Pbullet(float X, float Y, float VX, float VY, int P);
     void update() override;
     void hit(Object* obj) override;
@@ -13,7 +13,7 @@ public:
 
 // Charge shot: data2 is the charge left; it flies on through what it destroys.
 class PChargebullet : public Object {
-public:
+  public:
     PChargebullet(float X, float Y, float VX, float VY, int P, int Charge);
     void update() override;
     void hit(Object* obj) override;

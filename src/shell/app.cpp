@@ -32,13 +32,17 @@ Mix_Chunk* select = nullptr;
 // Set from a signal handler: SIGINT and SIGTERM end the game through the normal exit path.
 static volatile std::sig_atomic_t stopRequested = 0;
 
-static void RequestStop(int) { stopRequested = 1; }
+static void RequestStop(int) {
+    stopRequested = 1;
+}
 
 void PlaySound(Mix_Chunk* chunk) {
     if (chunk) Mix_PlayChannelTimed(-1, chunk, 0, -1);
 }
 
-static Mix_Chunk* LoadChunk(const char* file) { return Mix_LoadWAV_RW(SDL_RWFromFile(file, "rb"), 1); }
+static Mix_Chunk* LoadChunk(const char* file) {
+    return Mix_LoadWAV_RW(SDL_RWFromFile(file, "rb"), 1);
+}
 
 [[noreturn]] static void WindowFailed() {
     fprintf(stderr, "korvel: cannot open a %i x %i OpenGL window: %s\n", WINDOW_WIDTH, WINDOW_HEIGHT,
@@ -114,4 +118,6 @@ int Run() {
     }
 }
 
-int Quit() { return 0; }
+int Quit() {
+    return 0;
+}

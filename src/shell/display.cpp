@@ -29,7 +29,9 @@ float fixedFpsm = 0;
 float pd[PD_SIZE];
 bool blur = true;
 
-int PolygonSides(int n) { return n < 0 ? 0 : n >= PD_SIZE ? PD_SIZE - 1 : n; }
+int PolygonSides(int n) {
+    return n < 0 ? 0 : n >= PD_SIZE ? PD_SIZE - 1 : n;
+}
 
 static void SetScreenGlobals(int w, int h) {
     glViewport(0, 0, w, h);
@@ -97,7 +99,9 @@ int postDraw() {
     return 1;
 }
 
-void RestartFrameClock() { start = static_cast<int>(SDL_GetTicks()); }
+void RestartFrameClock() {
+    start = static_cast<int>(SDL_GetTicks());
+}
 
 void SetDrawingState() {
     glPolygonMode(GL_FRONT, GL_FILL);
@@ -115,5 +119,6 @@ void SetDrawingState() {
     glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
     glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
     pd[0] = pd[1] = 0;
-    for (int i = 2; i < PD_SIZE; i++) pd[i] = static_cast<float>(6.283185307179586 / i);
+    for (int i = 2; i < PD_SIZE; i++)
+        pd[i] = static_cast<float>(6.283185307179586 / i);
 }

@@ -5,21 +5,21 @@
 // x runs from -hw to hw and y from -hh to hh (origin at the centre, y up).
 extern int width;
 extern int height;
-extern int hw; // half width
-extern int hh; // half height
-extern int qw; // quarter width
-extern int qh; // quarter height
+extern int hw;   // half width
+extern int hh;   // half height
+extern int qw;   // quarter width
+extern int qh;   // quarter height
 extern float CW; // collision-grid cell width
 extern float CH; // collision-grid cell height
 
 // Per run: frame timing, measured by postDraw.
-extern int start;    // ticks (ms) of the last measured frame
-extern float FPS;    // duration of the last measured frame, ms
-extern float fpsm;   // frame-time multiplier: FPS / 16.666666, 1.0 at 60 frames per second
-extern float total;  // summed frame times of the current averaging window, ms
-extern float di;     // frames in the current averaging window, starting at 1
-extern float fpS;    // average frame time of the last finished window, ms
-extern float Fps;    // frames per second of the last finished window, shown in the caption
+extern int start;   // ticks (ms) of the last measured frame
+extern float FPS;   // duration of the last measured frame, ms
+extern float fpsm;  // frame-time multiplier: FPS / 16.666666, 1.0 at 60 frames per second
+extern float total; // summed frame times of the current averaging window, ms
+extern float di;    // frames in the current averaging window, starting at 1
+extern float fpS;   // average frame time of the last finished window, ms
+extern float Fps;   // frames per second of the last finished window, shown in the caption
 // When above 0, postDraw measures nothing and every frame runs with this fpsm: benchmarks and
 // tests step exact frames with it. 0 in the game.
 extern float fixedFpsm;

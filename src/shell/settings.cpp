@@ -27,11 +27,19 @@ void ResetSettings() {
 }
 
 // One formatted read of "key=value" and its line end; false when the line does not match.
-static bool ReadValue(FILE* f, const char* format, int* value) { return fscanf(f, format, value) == 1; }
-static bool ReadValue(FILE* f, const char* format, float* value) { return fscanf(f, format, value) == 1; }
+static bool ReadValue(FILE* f, const char* format, int* value) {
+    return fscanf(f, format, value) == 1;
+}
+static bool ReadValue(FILE* f, const char* format, float* value) {
+    return fscanf(f, format, value) == 1;
+}
 
-static const char* Conversion(int) { return "%i"; }
-static const char* Conversion(float) { return "%f"; }
+static const char* Conversion(int) {
+    return "%i";
+}
+static const char* Conversion(float) {
+    return "%f";
+}
 
 void ReadLevelFrom(FILE* f) {
     char format[96];
@@ -46,7 +54,9 @@ void ReadLevelFrom(FILE* f) {
 // No sensible setting comes near it (a million frames is over four hours).
 static const int SETTING_LIMIT = 1000000;
 
-static void Tame(int& value) { value = std::clamp(value, -SETTING_LIMIT, SETTING_LIMIT); }
+static void Tame(int& value) {
+    value = std::clamp(value, -SETTING_LIMIT, SETTING_LIMIT);
+}
 static void Tame(float& value) {
     value = std::isfinite(value) ? std::clamp(value, -1.0f * SETTING_LIMIT, 1.0f * SETTING_LIMIT) : 1.0f;
 }

@@ -17,7 +17,9 @@ extern int vsync;
 extern bool sound;
 
 // A tuning value used as a divisor or a remainder's modulus: anything below 1 acts as 1.
-inline int Divisor(int value) { return value < 1 ? 1 : value; }
+inline int Divisor(int value) {
+    return value < 1 ? 1 : value;
+}
 
 // Reads "highscore.txt" from the working folder; a missing or short file keeps the defaults.
 void ReadHighscore();

@@ -34,7 +34,8 @@ static void BatchParticle(float x, float y, float time) {
     const float z = time + 0.5f, a = time + 0.5f;
     // The square (x-4, y-4) .. (x+4, y+4) as one quad: the same pixels as a strip of two triangles.
     const float corners[4][2] = {{x - 4, y - 4}, {x - 4, y + 4}, {x + 4, y + 4}, {x + 4, y - 4}};
-    for (auto& c : corners) particleBatch[particleVertices++] = {1, time, 0, a, c[0], c[1], z};
+    for (auto& c : corners)
+        particleBatch[particleVertices++] = {1, time, 0, a, c[0], c[1], z};
 }
 
 void Explosion::update() {
@@ -73,7 +74,8 @@ void AddExplosion(float x, float y, float size, int length) {
 
 void UpdateParticles() {
     particleVertices = 0;
-    for (Explosion& e : boom) e.update();
+    for (Explosion& e : boom)
+        e.update();
     if (particleVertices == 0) return;
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -109,7 +111,9 @@ void RemoveAnimation(int n) {
 }
 
 void UpdateAnimations() {
-    for (int i = 0; i < nAnim; i++) anim[i]->update();
-    for (Animation* a : removedAnimations) delete a;
+    for (int i = 0; i < nAnim; i++)
+        anim[i]->update();
+    for (Animation* a : removedAnimations)
+        delete a;
     removedAnimations.clear();
 }

@@ -3,7 +3,7 @@
 
 // One glowing square particle of an explosion.
 class Explosion {
-public:
+  public:
     float x = 0, y = 0; // centre, world units
     float time = 0;     // life left: above 1 waiting unseen, 1 .. -0.5 shown from yellow to red
     bool valid = false; // the record is in use
@@ -27,7 +27,7 @@ void UpdateParticles();
 
 // An overlay on the animation list: the title menu, the game-over screen, the extra-life effect.
 class Animation {
-public:
+  public:
     int n = 0; // slot in anim while listed
     virtual ~Animation() = default;
     // Advances and draws the overlay; it may remove itself with RemoveAnimation(n).

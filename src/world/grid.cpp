@@ -9,11 +9,7 @@
 LLS grid[GRID_COLUMNS][GRID_ROWS];
 
 const int collisiontable[5][5] = {
-    {0, 0, 4, 4, 3},
-    {0, 0, 0, 0, 1},
-    {5, 0, 0, 0, 0},
-    {5, 0, 0, 0, 0},
-    {3, 2, 0, 0, 0},
+    {0, 0, 4, 4, 3}, {0, 0, 0, 0, 1}, {5, 0, 0, 0, 0}, {5, 0, 0, 0, 0}, {3, 2, 0, 0, 0},
 };
 
 // Nodes are handed out from blocks that are kept from frame to frame: after the first busy frames
@@ -41,16 +37,23 @@ void LLS::Add(LL* ll) {
     ll->next = nullptr;
 }
 
-void LLS::Clear() { first = last = nullptr; }
+void LLS::Clear() {
+    first = last = nullptr;
+}
 
 void ClearGrid() {
     for (auto& column : grid)
-        for (LLS& cell : column) cell.Clear();
+        for (LLS& cell : column)
+            cell.Clear();
     poolUsed = 0;
 }
 
-static float CellLeft(int i) { return i * CW - hw; }
-static float CellBottom(int j) { return j * CH - hh; }
+static float CellLeft(int i) {
+    return i * CW - hw;
+}
+static float CellBottom(int j) {
+    return j * CH - hh;
+}
 
 void AddCircleToGrid(float x, float y, float r, Object* obj) {
     for (int j = 0; j < GRID_ROWS; j++)
@@ -131,5 +134,6 @@ void CollideObjects() {
     for (int j = 0; j < GRID_ROWS; j++)
         for (int i = 0; i < GRID_COLUMNS; i++)
             for (LL* a = grid[i][j].first; a; a = a->next)
-                for (LL* b = a->next; b; b = b->next) CollidePair(a->obj, b->obj);
+                for (LL* b = a->next; b; b = b->next)
+                    CollidePair(a->obj, b->obj);
 }

@@ -12,7 +12,7 @@ struct LL {
 
 // A cell: a singly linked list of nodes in entry order.
 class LLS {
-public:
+  public:
     LL* first = nullptr;
     LL* last = nullptr;
     // Appends ll at the tail.

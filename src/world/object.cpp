@@ -68,5 +68,6 @@ void UpdateObjects() {
 }
 
 void KillAllObjects() {
-    for (Object* o = firstObject; o; o = o->next) o->dead = true;
+    for (Object* o = firstObject; o; o = o->next)
+        o->dead = true;
 }

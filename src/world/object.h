@@ -3,11 +3,11 @@
 
 // Type codes: which pairs the collision table tests, and whether leaving the field removes.
 enum ObjectType {
-    TYPE_SHIP = 0,         // Player
-    TYPE_SHOT = 1,         // Pbullet, PChargebullet
-    TYPE_BULLET = 2,       // Ebullet
-    TYPE_HEALTH = 3,       // Health
-    TYPE_ENEMY = 4,        // enemies, boss, satellites, big shots, rockets, power-ups; never removed for position
+    TYPE_SHIP = 0,   // Player
+    TYPE_SHOT = 1,   // Pbullet, PChargebullet
+    TYPE_BULLET = 2, // Ebullet
+    TYPE_HEALTH = 3, // Health
+    TYPE_ENEMY = 4,  // enemies, boss, satellites, big shots, rockets, power-ups; never removed for position
 };
 
 // data tags that tell apart objects of the same type code.
@@ -17,18 +17,18 @@ constexpr int TAG_ENEMY_SHOT = -2; // big enemy shot or rocket
 
 // Everything in the world that moves and can collide. Owned by the object list from AddObject on.
 class Object {
-public:
-    int type = 0;       // type code, see ObjectType
-    bool on = false;    // blink phase of a flashing player ship
-    float x = 0, y = 0; // centre, world units
-    float r = 0;        // collision radius; 0 for the small shots
+  public:
+    int type = 0;         // type code, see ObjectType
+    bool on = false;      // blink phase of a flashing player ship
+    float x = 0, y = 0;   // centre, world units
+    float r = 0;          // collision radius; 0 for the small shots
     float vx = 0, vy = 0; // velocity per 1/60 s
-    int data = 0;       // sides = hit points (enemies); life bar (ship); tag (shots, pick-ups)
-    int data2 = 0;      // firing period (enemies), charge (charge shot), kind (power-up)
-    int data4 = 0;      // owner index (player shots); a director value (enemies)
-    float data3 = 0;    // turning speed (enemies), spin angle (pick-ups)
-    bool dead = false;  // removed at the start of the next list pass
-    float flash = 0;    // hit-flash or death-sequence timer, frames of 1/60 s
+    int data = 0;         // sides = hit points (enemies); life bar (ship); tag (shots, pick-ups)
+    int data2 = 0;        // firing period (enemies), charge (charge shot), kind (power-up)
+    int data4 = 0;        // owner index (player shots); a director value (enemies)
+    float data3 = 0;      // turning speed (enemies), spin angle (pick-ups)
+    bool dead = false;    // removed at the start of the next list pass
+    float flash = 0;      // hit-flash or death-sequence timer, frames of 1/60 s
     Object* next = nullptr;
     Object* previous = nullptr;
 

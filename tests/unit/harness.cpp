@@ -23,7 +23,7 @@
 namespace {
 // One window and one mixer for the whole test program, as the game has.
 class GameEnvironment : public testing::Environment {
-public:
+  public:
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 0);
         // A busy X server may refuse a connection now and then: try a few times.
@@ -54,10 +54,12 @@ void ResetWorld() {
     player = player2 = nullptr;
     BOSS = nullptr;
     nBoss = nBoss2 = 0;
-    while (nAnim > 0) RemoveAnimation(nAnim - 1);
+    while (nAnim > 0)
+        RemoveAnimation(nAnim - 1);
     UpdateAnimations();
     ClearGrid();
-    for (Explosion& e : boom) e = Explosion();
+    for (Explosion& e : boom)
+        e = Explosion();
     ResetSettings();
     lives = 0;
     score[0] = score[1] = 0;
@@ -77,12 +79,15 @@ void ResetWorld() {
     srand(0);
 }
 
-void HoldKey(SDLKey key, bool held) { SDL_GetKeyState(nullptr)[key] = held ? 1 : 0; }
+void HoldKey(SDLKey key, bool held) {
+    SDL_GetKeyState(nullptr)[key] = held ? 1 : 0;
+}
 
 void ReleaseAllKeys() {
     int n = 0;
     Uint8* keys = SDL_GetKeyState(&n);
-    for (int i = 0; i < n; i++) keys[i] = 0;
+    for (int i = 0; i < n; i++)
+        keys[i] = 0;
 }
 
 void StepWorld(int frames) {
@@ -96,7 +101,8 @@ void StepWorld(int frames) {
 
 std::vector<Object*> Objects() {
     std::vector<Object*> list;
-    for (Object* o = firstObject; o; o = o->next) list.push_back(o);
+    for (Object* o = firstObject; o; o = o->next)
+        list.push_back(o);
     return list;
 }
 
@@ -108,7 +114,9 @@ Pixel ReadPixel(int x, int y) {
     return {rgb[0], rgb[1], rgb[2]};
 }
 
-Pixel WorldPixel(float x, float y) { return ReadPixel(static_cast<int>(x + hw), static_cast<int>(y + hh)); }
+Pixel WorldPixel(float x, float y) {
+    return ReadPixel(static_cast<int>(x + hw), static_cast<int>(y + hh));
+}
 
 std::string TempPath(const std::string& name) {
     static std::string folder;

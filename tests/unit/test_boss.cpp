@@ -61,7 +61,9 @@ Player* AddShip(float x, float y) {
     return player;
 }
 
-float AngleDiff(float a, float b) { return std::remainder(a - b, 2 * PI); }
+float AngleDiff(float a, float b) {
+    return std::remainder(a - b, 2 * PI);
+}
 
 } // namespace
 
@@ -95,7 +97,8 @@ TEST(Boss, FirstBossHasTheDefaultStrength) {
     }
     // Once moved, each sits on its orbit around the core.
     StepWorld();
-    for (BossEnemy* s : sats) EXPECT_NEAR(std::hypot(s->x - BOSS->x, s->y - BOSS->y), 150, 1e-3);
+    for (BossEnemy* s : sats)
+        EXPECT_NEAR(std::hypot(s->x - BOSS->x, s->y - BOSS->y), 150, 1e-3);
 }
 
 TEST(Boss, CoreGlidesInAndStopsPastTheQuarterLine) {
@@ -141,7 +144,8 @@ TEST(Boss, SatellitesFireRingsEvery32Frames) {
 TEST(Boss, BareCoreFiresRingsFromItsRim) {
     ResetWorld();
     BossInField();
-    for (BossEnemy* s : Satellites()) s->data = 2;
+    for (BossEnemy* s : Satellites())
+        s->data = 2;
     StepWorld(); // the satellites burst; the core was still shielded when it moved
     EXPECT_EQ(nBoss2, 0);
     EXPECT_FLOAT_EQ(BOSS->r, 55); // shrunk once, not once per satellite
@@ -187,7 +191,8 @@ TEST(Boss, ShieldedCoreShrugsOffShotsAndBareCoreScores) {
     EXPECT_EQ(BOSS->data, 100);
     EXPECT_EQ(score[0], 0);
 
-    for (BossEnemy* s : Satellites()) s->data = 0;
+    for (BossEnemy* s : Satellites())
+        s->data = 0;
     StepWorld();
     ASSERT_EQ(nBoss2, 0);
     const int bonus = score[0]; // the satellites' rewards
@@ -260,11 +265,13 @@ TEST(Boss, SatelliteAttackTable) {
     ResetWorld();
     const SatelliteAttack R = ATTACK_RINGS, B = ATTACK_BIG_PAIRS, A = ATTACK_AIMED_PAIRS, K = ATTACK_ROCKETS;
     const SatelliteAttack expected[12] = {R, R, R, B, A, R, B, R, A, B, K, R};
-    for (int n = 0; n < 12; n++) EXPECT_EQ(SatelliteAttackFor(n), expected[n]) << "boss " << n;
+    for (int n = 0; n < 12; n++)
+        EXPECT_EQ(SatelliteAttackFor(n), expected[n]) << "boss " << n;
 
     chanceSatelitesAim = 1;
     EXPECT_EQ(SatelliteAttackFor(0), ATTACK_RINGS);
-    for (int n = 1; n < 12; n++) EXPECT_EQ(SatelliteAttackFor(n), ATTACK_AIMED_PAIRS) << "boss " << n;
+    for (int n = 1; n < 12; n++)
+        EXPECT_EQ(SatelliteAttackFor(n), ATTACK_AIMED_PAIRS) << "boss " << n;
     // A divisor below 1 acts as 1.
     ResetSettings();
     chanceSatelitesAim = 0;
@@ -358,7 +365,8 @@ TEST(Boss, SatelliteCountStaysExact) {
     StepWorld();
     EXPECT_EQ(BOSS, nullptr);
     EXPECT_EQ(nBoss2, 0);
-    for (BossEnemy* s : Satellites()) EXPECT_TRUE(s->dead);
+    for (BossEnemy* s : Satellites())
+        EXPECT_TRUE(s->dead);
     EXPECT_EQ(score[0], 0);
     EXPECT_EQ(CountOf<Health>(), 0);
     StepWorld();
@@ -413,7 +421,8 @@ TEST(Boss, NewGameInMidFightStartsFromNoSatellites) {
     // The next game's first boss is shielded by its own satellites only.
     CreateBoss();
     EXPECT_EQ(nBoss2, 3);
-    for (BossEnemy* s : Satellites()) s->data = 2;
+    for (BossEnemy* s : Satellites())
+        s->data = 2;
     StepWorld();
     EXPECT_EQ(nBoss2, 0);
     EXPECT_FLOAT_EQ(BOSS->r, 55);
@@ -497,12 +506,14 @@ TEST(Boss, CoreDestructionPaysAndLetsGo) {
     EXPECT_EQ(score[0], 10000);
     EXPECT_EQ(CountOf<PowerUp>(), 1);
     EXPECT_EQ(nBoss2, 3);
-    for (BossEnemy* s : Satellites()) EXPECT_FALSE(s->dead);
+    for (BossEnemy* s : Satellites())
+        EXPECT_FALSE(s->dead);
 
     StepWorld();
     EXPECT_EQ(BOSS, nullptr);
     EXPECT_EQ(nBoss2, 0);
-    for (BossEnemy* s : Satellites()) EXPECT_TRUE(s->dead);
+    for (BossEnemy* s : Satellites())
+        EXPECT_TRUE(s->dead);
     EXPECT_EQ(score[0], 10000); // the orphans pay nothing
     StepWorld();
     EXPECT_EQ(Satellites().size(), 0u);
@@ -613,7 +624,8 @@ TEST(Boss, StrengthIsBoundedForLateBosses) {
         EXPECT_LT(s->data4, PD_SIZE);
     }
     BOSS->x = BOSS->y = 0;
-    for (BossEnemy* s : Satellites()) s->data = 0;
+    for (BossEnemy* s : Satellites())
+        s->data = 0;
     StepWorld(40);
     EXPECT_GE(CountOf<Ebullet>(), PD_SIZE - 1); // one ring of 499
 }

@@ -34,16 +34,29 @@ void Velocity(Object* o, float across, float along) {
     o->vx = LANDSCAPE ? along : across;
     o->vy = LANDSCAPE ? across : along;
 }
-float Along(const Object* o) { return LANDSCAPE ? o->x : o->y; }
-float Across(const Object* o) { return LANDSCAPE ? o->y : o->x; }
-float AlongV(const Object* o) { return LANDSCAPE ? o->vx : o->vy; }
-float AcrossV(const Object* o) { return LANDSCAPE ? o->vy : o->vx; }
+float Along(const Object* o) {
+    return LANDSCAPE ? o->x : o->y;
+}
+float Across(const Object* o) {
+    return LANDSCAPE ? o->y : o->x;
+}
+float AlongV(const Object* o) {
+    return LANDSCAPE ? o->vx : o->vy;
+}
+float AcrossV(const Object* o) {
+    return LANDSCAPE ? o->vy : o->vx;
+}
 // The edge the enemies come in through, and the side edges.
-float EntryEdge() { return static_cast<float>(LANDSCAPE ? hw : hh); }
-float SideEdge() { return static_cast<float>(LANDSCAPE ? hh : hw); }
+float EntryEdge() {
+    return static_cast<float>(LANDSCAPE ? hw : hh);
+}
+float SideEdge() {
+    return static_cast<float>(LANDSCAPE ? hh : hw);
+}
 
 int LiveParticles() {
-    return static_cast<int>(std::count_if(std::begin(boom), std::end(boom), [](const Explosion& e) { return e.valid; }));
+    return static_cast<int>(
+        std::count_if(std::begin(boom), std::end(boom), [](const Explosion& e) { return e.valid; }));
 }
 
 bool GridEmpty() {
@@ -69,7 +82,8 @@ std::vector<std::vector<Vertex>> DrawnPolygons(const std::function<void()>& draw
         if (token == GL_POLYGON_TOKEN) {
             const int count = static_cast<int>(buffer[i++]);
             std::vector<Vertex> polygon;
-            for (int k = 0; k < count; k++, i += 2) polygon.push_back({buffer[i] - hw, buffer[i + 1] - hh});
+            for (int k = 0; k < count; k++, i += 2)
+                polygon.push_back({buffer[i] - hw, buffer[i + 1] - hh});
             polygons.push_back(polygon);
         } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
             i += 4;
@@ -98,7 +112,9 @@ struct Ship {
     ~Ship() { player = nullptr; }
 };
 
-template <class T> T* Listed(T* o) { return static_cast<T*>(AddObject(o)); }
+template <class T> T* Listed(T* o) {
+    return static_cast<T*>(AddObject(o));
+}
 
 // A rocket made where it flies from, so that it starts towards player 1 from there.
 ERocket* RocketAt(float across, float along) {
@@ -190,7 +206,8 @@ TEST(EnemyShots, BigShotEntersFromAboveAndLeavesWhollyBeyondAnExit) {
         for (; frames < 1000 && CountOf<EbulletBig>() == 1; frames++) {
             StepWorld();
             if (CountOf<EbulletBig>() == 0) break;
-            ASSERT_EQ(shot->dead, c.gone(shot)) << "frame " << frames << " at " << Across(shot) << ", " << Along(shot);
+            ASSERT_EQ(shot->dead, c.gone(shot))
+                << "frame " << frames << " at " << Across(shot) << ", " << Along(shot);
         }
         EXPECT_LT(frames, 1000) << "never left";
     }
@@ -246,7 +263,8 @@ TEST(EnemyShots, RocketExplodesThreefoldOnItsSixtyFirstUpdate) {
     for (int k = 0; k < 3; k++)
         for (int n = 0; n < counts[k]; n++, index++) {
             const Explosion& e = boom[index];
-            const float d = std::hypot(e.x - (rocket->x + centres[k] * rocket->vx), e.y - (rocket->y + centres[k] * rocket->vy));
+            const float d = std::hypot(e.x - (rocket->x + centres[k] * rocket->vx),
+                                       e.y - (rocket->y + centres[k] * rocket->vy));
             ASSERT_LE(d, sizes[k] + 0.01f) << "burst " << k;
         }
     StepWorld();
@@ -388,7 +406,8 @@ TEST(Enemies, ShotsWhileProtectedAreAbsorbed) {
         PChargebullet charge(0, 0, 0, 0, 0, 10);
         enemy->hit(&first);
         ASSERT_EQ(enemy->data, 7);
-        for (int i = 0; i < 4; i++) enemy->update();
+        for (int i = 0; i < 4; i++)
+            enemy->update();
         EXPECT_GE(enemy->flash, 0.1f);
         enemy->hit(&second);
         enemy->hit(&charge);
@@ -695,7 +714,8 @@ TEST(Enemies, ChargeEnemyRestsThenChargesAtPlayerOne) {
     EXPECT_NEAR(enemy->vx, 4 * cosf(a), 1e-5);
     EXPECT_NEAR(enemy->vy, 4 * sinf(a), 1e-5);
     EXPECT_EQ(enemy->x, x0);
-    for (int i = 0; i < 15; i++) enemy->update();
+    for (int i = 0; i < 15; i++)
+        enemy->update();
     // Ten updates of charging, then rest again with the same heading.
     EXPECT_NEAR(enemy->x, x0 + 40 * cosf(a), 1e-3);
     EXPECT_NEAR(enemy->y, y0 + 40 * sinf(a), 1e-3);

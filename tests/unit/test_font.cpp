@@ -37,7 +37,8 @@ struct FontFile {
     std::vector<uint8_t> Bytes() const {
         std::vector<uint8_t> out;
         auto put = [&out](uint32_t v) {
-            for (int i = 0; i < 4; i++) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+            for (int i = 0; i < 4; i++)
+                out.push_back(static_cast<uint8_t>(v >> (8 * i)));
         };
         auto putFloat = [&put](float f) {
             uint32_t v;
@@ -51,7 +52,8 @@ struct FontFile {
         put(static_cast<uint32_t>(last));
         put(0xdeadbeef); // stored table pointer, ignored
         for (const Glyph& g : glyphs)
-            for (float f : {g.dx, g.dy, g.tx1, g.ty1, g.tx2, g.ty2}) putFloat(f);
+            for (float f : {g.dx, g.dy, g.tx1, g.ty1, g.tx2, g.ty2})
+                putFloat(f);
         out.insert(out.end(), texels.begin(), texels.end());
         return out;
     }
@@ -138,7 +140,7 @@ Box Bounds(const Polygons& polygons, float ax, float ay) {
 }
 
 class FontTest : public testing::Test {
-protected:
+  protected:
     GLuint tex = 0;
     GLFONT* loaded = nullptr;
     void SetUp() override {
@@ -263,7 +265,10 @@ TEST_F(FontTest, AlignmentPlacesTheQuads) {
 
     // Characters outside the font draw nothing and do not advance, in every alignment.
     for (const Case& c : cases) {
-        Polygons p = Text(f, c.out, "\x01" "A@D\xC1" "B\x7f");
+        Polygons p = Text(f, c.out,
+                          "\x01"
+                          "A@D\xC1"
+                          "B\x7f");
         Box bx = Bounds(p, 20, 30);
         EXPECT_NEAR(bx.left, c.left, 1e-3f);
         EXPECT_NEAR(bx.right, c.right, 1e-3f);
@@ -309,7 +314,11 @@ TEST_F(FontTest, TextOnlyInsideABracket) {
     high.first = -2;
     high.last = -1;
     high.glyphs.resize(2);
-    EXPECT_NEAR(Area(Text(Load(high), glFontTextOut, "\xfe\xff" "AB")), 600, 0.1f) << "A and B are outside this font";
+    EXPECT_NEAR(Area(Text(Load(high), glFontTextOut,
+                          "\xfe\xff"
+                          "AB")),
+                600, 0.1f)
+        << "A and B are outside this font";
 }
 
 TEST_F(FontTest, DamagedFilesGiveNoFontOrASoundOne) {
@@ -317,21 +326,31 @@ TEST_F(FontTest, DamagedFilesGiveNoFontOrASoundOne) {
     std::mt19937 rng(20240611);
     const int32_t extremes[] = {0, -1, 1, -100000, INT_MIN, INT_MAX, 65536, 4096, 4097, 255, 256, -128, -129};
     std::string everyByte;
-    for (int c = 1; c < 256; c++) everyByte.push_back(static_cast<char>(c));
+    for (int c = 1; c < 256; c++)
+        everyByte.push_back(static_cast<char>(c));
     int loaded = 0, refused = 0;
     for (int iter = 0; iter < 300; iter++) {
         std::vector<uint8_t> bytes = good;
         auto setInt = [&bytes](int offset, int32_t v) {
-            for (int i = 0; i < 4; i++) bytes[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+            for (int i = 0; i < 4; i++)
+                bytes[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
         };
         const int fields = 1 + static_cast<int>(rng() % 3);
         for (int k = 0; k < fields; k++) {
             const int offset = 4 + 4 * static_cast<int>(rng() % 4);
             switch (rng() % 4) {
-            case 0: setInt(offset, extremes[rng() % (sizeof extremes / sizeof extremes[0])]); break;
-            case 1: setInt(offset, static_cast<int32_t>(rng())); break;
-            case 2: setInt(offset, static_cast<int32_t>(rng() % 600) - 300); break;
-            default: bytes[rng() % 24] ^= static_cast<uint8_t>(1u << (rng() % 8)); break;
+            case 0:
+                setInt(offset, extremes[rng() % (sizeof extremes / sizeof extremes[0])]);
+                break;
+            case 1:
+                setInt(offset, static_cast<int32_t>(rng()));
+                break;
+            case 2:
+                setInt(offset, static_cast<int32_t>(rng() % 600) - 300);
+                break;
+            default:
+                bytes[rng() % 24] ^= static_cast<uint8_t>(1u << (rng() % 8));
+                break;
             }
         }
         if (rng() % 4 == 0) { // IntEnd below IntStart (one below: an empty glyph table)
@@ -354,7 +373,8 @@ TEST_F(FontTest, DamagedFilesGiveNoFontOrASoundOne) {
         EXPECT_GE(f->TexWidth, 1);
         EXPECT_GE(f->TexHeight, 1);
         EXPECT_LE(f->IntStart, f->IntEnd);
-        const double needed = 24.0 + 24.0 * (double(f->IntEnd) - f->IntStart + 1) + 2.0 * f->TexWidth * f->TexHeight;
+        const double needed =
+            24.0 + 24.0 * (double(f->IntEnd) - f->IntStart + 1) + 2.0 * f->TexWidth * f->TexHeight;
         EXPECT_LE(needed, static_cast<double>(bytes.size()));
         // Drawing every byte reads only the table (ASan watches the reads).
         Text(f, glFontTextOut, everyByte.c_str(), 0, 0, 0.01f);
@@ -378,8 +398,16 @@ TEST_F(FontTest, DamagedFilesGiveNoFontOrASoundOne) {
 // ---------------------------------------------------------------- the game's font
 
 const char* const kGameTexts[] = {
-    " 0123456789-",   "KORVEL",         "1 PLAYER START", "2 PLAYER START", "EXIT",
-    "GAME OVER",      "PRESS FIRE",     "PLAYER 1 WINS!", "PLAYER 2 WINS!", "DRAW!",
+    " 0123456789-",
+    "KORVEL",
+    "1 PLAYER START",
+    "2 PLAYER START",
+    "EXIT",
+    "GAME OVER",
+    "PRESS FIRE",
+    "PLAYER 1 WINS!",
+    "PLAYER 2 WINS!",
+    "DRAW!",
     "RESET HIGHSCORE: R     TOGGLE V-SYNC: V  (REQUIRES RESTART)",
 };
 
@@ -479,7 +507,8 @@ TEST_F(FontTest, GameFontCoversTheGameText) {
     EXPECT_GE(scoreText.left, -hw);
     EXPECT_LE(scoreText.left, -hw + 3);
     float advance = 0;
-    for (const char* c = "1234567890"; *c; c++) advance += f->Char[*c - f->IntStart].dx;
+    for (const char* c = "1234567890"; *c; c++)
+        advance += f->Char[*c - f->IntStart].dx;
     EXPECT_LE(scoreText.right, -hw + advance * 10 + 1);
     EXPECT_GE(scoreText.right - scoreText.left, advance * 10 * 0.7f);
 }

@@ -44,7 +44,8 @@ std::vector<Object*> NewObjects(int before) {
 std::vector<int> RandAfter(unsigned seed, int n = 24) {
     srand(seed);
     std::vector<int> v;
-    for (int i = 0; i < n; i++) v.push_back(rand());
+    for (int i = 0; i < n; i++)
+        v.push_back(rand());
     return v;
 }
 
@@ -143,7 +144,8 @@ bool IsGrey(Pixel p, int level, int tolerance) {
 TEST(Director, CountsDownBeforeActing) {
     ResetWorld();
     rn = 5;
-    for (int i = 0; i < 5; i++) Director();
+    for (int i = 0; i < 5; i++)
+        Director();
     EXPECT_EQ(rn, 0);
     EXPECT_EQ(nObject, 0);
     const std::vector<int> r = RandAfter(0);
@@ -201,7 +203,8 @@ TEST(Director, BossComesAfterItsTurnOnlyWithAShip) {
     std::vector<Object*> added = NewObjects(before);
     ASSERT_EQ(added.size(), 4u); // the core and its satellites, no enemy with them
     EXPECT_EQ(added[0], BOSS);
-    for (int i = 1; i < 4; i++) EXPECT_NE(dynamic_cast<BossEnemy*>(added[i]), nullptr);
+    for (int i = 1; i < 4; i++)
+        EXPECT_NE(dynamic_cast<BossEnemy*>(added[i]), nullptr);
 
     // While the core lives, the countdown is renewed but nothing comes and nothing is counted.
     before = nObject;
@@ -244,7 +247,8 @@ TEST(Director, SatelliteNumberAndSpacing) {
     for (Object* o : Objects())
         if (auto* s = dynamic_cast<BossEnemy*>(o)) sats.push_back(s);
     ASSERT_EQ(sats.size(), 15u);
-    for (int i = 0; i < 15; i++) EXPECT_NEAR(sats[i]->rot2, i * 2 * PI / 15, 1e-5);
+    for (int i = 0; i < 15; i++)
+        EXPECT_NEAR(sats[i]->rot2, i * 2 * PI / 15, 1e-5);
 
     ResetWorld();
     AddShip(0, 0);
@@ -256,7 +260,8 @@ TEST(Director, SatelliteNumberAndSpacing) {
         if (auto* s = dynamic_cast<BossEnemy*>(o)) sats.push_back(s);
     ASSERT_EQ(sats.size(), 4u);
     const float expected[4] = {0, PI / 2, PI, 3 * PI / 2};
-    for (int i = 0; i < 4; i++) EXPECT_NEAR(sats[i]->rot2, expected[i], 1e-5);
+    for (int i = 0; i < 4; i++)
+        EXPECT_NEAR(sats[i]->rot2, expected[i], 1e-5);
 }
 
 TEST(Director, EnemiesGrowWithBossesBeaten) {
@@ -445,7 +450,8 @@ TEST(Frame, ScrollAdvancesTheDistanceClock) {
     Render();
     EXPECT_EQ(dist, 0);
     EXPECT_EQ(td, 3);
-    for (int i = 0; i < 40; i++) Render();
+    for (int i = 0; i < 40; i++)
+        Render();
     EXPECT_EQ(td, 4);
     EXPECT_EQ(dist, 0);
     EXPECT_EQ(rn, 100000 - 43);
@@ -464,7 +470,8 @@ TEST(Frame, PausedFrameChangesNothing) {
     glClearColor(0, 0, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(0, 0, 0, 1);
-    for (int i = 0; i < 10; i++) Render();
+    for (int i = 0; i < 10; i++)
+        Render();
     Pixel p = ReadPixel(hw, hh);
     EXPECT_EQ(p.b, 255); // nothing was cleared or drawn
     EXPECT_EQ(p.r, 0);
@@ -531,7 +538,8 @@ TEST(Hud, LifeBarAndSpareShips) {
     EXPECT_LT(fill.r, 50);
     EXPECT_LT(fill.b, 80);
     EXPECT_TRUE(IsGrey(ReadPixel(5, 150), 0, 0)) << "the fill stops at the bar's value";
-    for (int i = 0; i < 3; i++) EXPECT_TRUE(IsGrey(icon(i), 179, 12)) << "icon " << i;
+    for (int i = 0; i < 3; i++)
+        EXPECT_TRUE(IsGrey(icon(i), 179, 12)) << "icon " << i;
     EXPECT_TRUE(IsGrey(icon(3), 0, 0));
     EXPECT_TRUE(IsGrey(ReadPixel(16, h - 35), 0, 0)) << "icons stand apart";
 
@@ -541,7 +549,8 @@ TEST(Hud, LifeBarAndSpareShips) {
     fill = ReadPixel(5, 30);
     EXPECT_GT(fill.g, 200);
     EXPECT_LT(fill.r, 100);
-    for (int i = 0; i < 3; i++) EXPECT_TRUE(IsGrey(icon(i), 179, 50)) << "icon " << i;
+    for (int i = 0; i < 3; i++)
+        EXPECT_TRUE(IsGrey(icon(i), 179, 50)) << "icon " << i;
     font = savedFont;
 }
 
@@ -554,12 +563,12 @@ TEST(Frame, ZeroDivisorsDoNotStopTheGame) {
             *g.chance = 0;
         }
         chanceOfRocketEnemy = 2; // a third of it is 0 as well
-        for (int* v : {&enemyMaxAddedRadius, &enemyMaxAddedSides, &enemyMaxAddedFireRate, &aimingEnemyMaxAddedRadius,
-                       &aimingEnemyMaxAddedSides, &aimingEnemyMaxAddedFireTime, &circleEnemyMaxAddedRadius,
-                       &circleEnemyMaxAddedSides, &circleEnemyMaxAddedFireRate, &chargingEnemyMaxAddedRadius,
-                       &chargingEnemyMaxAddedSides, &chargingEnemyMaxAddedRate, &rocketEnemyMaxAddedRadius,
-                       &rocketEnemyMaxAddedSides, &rocketEnemyMaxAddedFireRate, &chanceSatelitesAim,
-                       &chanceSatelitesShootCircles, &chanceSatelitesShootRockets})
+        for (int* v : {&enemyMaxAddedRadius, &enemyMaxAddedSides, &enemyMaxAddedFireRate,
+                       &aimingEnemyMaxAddedRadius, &aimingEnemyMaxAddedSides, &aimingEnemyMaxAddedFireTime,
+                       &circleEnemyMaxAddedRadius, &circleEnemyMaxAddedSides, &circleEnemyMaxAddedFireRate,
+                       &chargingEnemyMaxAddedRadius, &chargingEnemyMaxAddedSides, &chargingEnemyMaxAddedRate,
+                       &rocketEnemyMaxAddedRadius, &rocketEnemyMaxAddedSides, &rocketEnemyMaxAddedFireRate,
+                       &chanceSatelitesAim, &chanceSatelitesShootCircles, &chanceSatelitesShootRockets})
             *v = 0;
         StartGame(twoShips);
         HoldKey(SDLK_c);

@@ -20,10 +20,16 @@ void Place(Object* o, float across, float along) {
     o->x = LANDSCAPE ? along : across;
     o->y = LANDSCAPE ? across : along;
 }
-float Along(const Object* o) { return LANDSCAPE ? o->x : o->y; }
-float AlongV(const Object* o) { return LANDSCAPE ? o->vx : o->vy; }
+float Along(const Object* o) {
+    return LANDSCAPE ? o->x : o->y;
+}
+float AlongV(const Object* o) {
+    return LANDSCAPE ? o->vx : o->vy;
+}
 
-template <class T> T* Listed(T* o) { return static_cast<T*>(AddObject(o)); }
+template <class T> T* Listed(T* o) {
+    return static_cast<T*>(AddObject(o));
+}
 
 } // namespace
 

@@ -58,7 +58,8 @@ TEST(Picture, BatchedParticlesMatchOneStripEach) {
     std::vector<unsigned char> alone = ReadScreen();
 
     size_t differing = 0;
-    for (size_t i = 0; i < batched.size(); i++) differing += batched[i] != alone[i];
+    for (size_t i = 0; i < batched.size(); i++)
+        differing += batched[i] != alone[i];
     EXPECT_EQ(differing, 0u);
     glEnable(GL_POLYGON_SMOOTH);
 }

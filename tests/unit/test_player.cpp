@@ -23,7 +23,7 @@
 namespace {
 
 class PlayerTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetWorld(); }
     void TearDown() override { ResetWorld(); }
 };
@@ -81,7 +81,8 @@ std::vector<std::vector<float>> Shots(const Player* s) {
 
 int LiveParticles() {
     int n = 0;
-    for (const Explosion& e : boom) n += e.valid;
+    for (const Explosion& e : boom)
+        n += e.valid;
     return n;
 }
 
@@ -302,7 +303,8 @@ TEST_F(PlayerTest, SpentChargeShotClearsOnlyItsOwnersFlag) {
     EXPECT_TRUE(chargebullet[0]);
 
     // A shot that leaves the field releases its owner's flag when the list removes it.
-    shot = LANDSCAPE ? new PChargebullet(hw - 3.0f, 30, 6, 0, 0, 9) : new PChargebullet(30, hh - 3.0f, 0, 6, 0, 9);
+    shot = LANDSCAPE ? new PChargebullet(hw - 3.0f, 30, 6, 0, 0, 9)
+                     : new PChargebullet(30, hh - 3.0f, 0, 6, 0, 9);
     AddObject(shot);
     StepWorld();
     EXPECT_TRUE(chargebullet[0]);
@@ -409,7 +411,8 @@ TEST_F(PlayerTest, LockIsDroppedWhenTheTargetIsDestroyedOrDeleted) {
     StartGame(true);
     Player* first = player;
     Player* second = player2;
-    for (Player* s : {first, second}) s->gun = GUN_LIGHTNING;
+    for (Player* s : {first, second})
+        s->gun = GUN_LIGHTNING;
     Enemy* target = StillEnemy(first, 0, 0, 50, 60);
     if (LANDSCAPE) {
         target->x = -150;
@@ -663,7 +666,8 @@ TEST_F(PlayerTest, MovementRollAndScreenEdges) {
         float roll; // portrait; landscape banks on up and down instead
         float landscapeRoll;
     };
-    for (Case c : {Case{SDLK_RIGHT, 10, 0}, Case{SDLK_LEFT, -10, 0}, Case{SDLK_UP, 0, 10}, Case{SDLK_DOWN, 0, -10}}) {
+    for (Case c :
+         {Case{SDLK_RIGHT, 10, 0}, Case{SDLK_LEFT, -10, 0}, Case{SDLK_UP, 0, 10}, Case{SDLK_DOWN, 0, -10}}) {
         HoldKey(c.key);
         StepWorld();
         EXPECT_EQ(ship->roll, LANDSCAPE ? c.landscapeRoll : c.roll) << "key " << c.key;
@@ -671,7 +675,8 @@ TEST_F(PlayerTest, MovementRollAndScreenEdges) {
     }
     // Up wins over down and right over left.
     const float x = ship->x, y = ship->y;
-    for (SDLKey k : {SDLK_UP, SDLK_DOWN, SDLK_RIGHT, SDLK_LEFT}) HoldKey(k);
+    for (SDLKey k : {SDLK_UP, SDLK_DOWN, SDLK_RIGHT, SDLK_LEFT})
+        HoldKey(k);
     StepWorld();
     EXPECT_FLOAT_EQ(ship->x, x + 5);
     EXPECT_FLOAT_EQ(ship->y, y + 5);

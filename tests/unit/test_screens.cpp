@@ -24,7 +24,7 @@
 namespace {
 
 class ScreensTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetWorld(); }
     void TearDown() override {
         ReleaseAllKeys();
@@ -50,7 +50,7 @@ protected:
         return font != nullptr;
     }
 
-private:
+  private:
     bool ownFont = false;
 };
 
@@ -73,18 +73,22 @@ std::vector<unsigned char> Area(float x0, float y0, float x1, float y1) {
     std::vector<unsigned char> rgb(3 * w * h);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(static_cast<int>(x0 + hw), static_cast<int>(y0 + hh), w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glReadPixels(static_cast<int>(x0 + hw), static_cast<int>(y0 + hh), w, h, GL_RGB, GL_UNSIGNED_BYTE,
+                 rgb.data());
     return rgb;
 }
 
 int Lit(const std::vector<unsigned char>& rgb) {
     int n = 0;
-    for (unsigned char c : rgb) n += c > 40;
+    for (unsigned char c : rgb)
+        n += c > 40;
     return n;
 }
 
 // The band of the game-over screen's winner line: scale 9 hanging below y = -80.
-std::vector<unsigned char> WinnerBand() { return Area(-80, -93, 80, -76); }
+std::vector<unsigned char> WinnerBand() {
+    return Area(-80, -93, 80, -76);
+}
 
 // What a winner line looks like when drawn alone.
 std::vector<unsigned char> Reference(const char* text) {
@@ -103,7 +107,8 @@ std::vector<unsigned char> Reference(const char* text) {
 TEST_F(ScreensTest, MenuIgnoresFireHeldSinceItOpenedUntilReleased) {
     OpenMenu();
     HoldKey(SDLK_z);
-    for (int f = 0; f < 3; f++) Frame();
+    for (int f = 0; f < 3; f++)
+        Frame();
     EXPECT_EQ(nAnim, 1);
     EXPECT_EQ(player, nullptr);
     HoldKey(SDLK_z, false);
@@ -156,7 +161,8 @@ TEST_F(ScreensTest, MenuVTogglesVsyncOncePerPress) {
     OpenMenu();
     const int start = vsync;
     HoldKey(SDLK_v);
-    for (int f = 0; f < 4; f++) Frame();
+    for (int f = 0; f < 4; f++)
+        Frame();
     EXPECT_EQ(vsync, start == 1 ? 0 : 1);
     HoldKey(SDLK_v, false);
     Frame();
@@ -170,7 +176,8 @@ TEST_F(ScreensTest, MenuSSilencesAndRestoresTheMixer) {
     Mix_VolumeMusic(128);
     OpenMenu();
     HoldKey(SDLK_s);
-    for (int f = 0; f < 4; f++) Frame(); // one press, however long
+    for (int f = 0; f < 4; f++)
+        Frame(); // one press, however long
     EXPECT_FALSE(sound);
     EXPECT_EQ(Mix_VolumeMusic(-1), 0);
     EXPECT_EQ(Mix_Volume(-1, -1), 0);
@@ -224,7 +231,8 @@ TEST_F(ScreensTest, OnePlayerStartEmptiesTheWorldAndResetsTheGame) {
     Frame();
 
     EXPECT_EQ(nAnim, 0);
-    for (Object* o : old) EXPECT_TRUE(o->dead);
+    for (Object* o : old)
+        EXPECT_TRUE(o->dead);
     ASSERT_NE(player, nullptr);
     EXPECT_FALSE(player->dead);
     EXPECT_EQ(player, Objects().back());

@@ -84,7 +84,7 @@ std::string LoadLevel(const std::string& text) {
 
 // Every test of the files runs in a fresh folder of its own as the working folder.
 class ShellFiles : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetWorld();
         static int count = 0;
@@ -116,7 +116,7 @@ protected:
 
 // Frame timing tests measure real frames: the fixed fpsm of the other tests is switched off.
 class ShellTiming : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetWorld();
         fixedFpsm = 0;
@@ -132,7 +132,7 @@ protected:
 };
 
 class ShellEvents : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetWorld();
         SDL_Event e;
@@ -178,9 +178,10 @@ TEST_F(ShellFiles, ExactFirstLineSetsOnlyThatValue) {
 }
 
 TEST_F(ShellFiles, KeysMustMatchCharacterForCharacter) {
-    for (const char* text : {"timeBetweenEnemies = 100\n", "timeBetweenEnemies =100\n",
-                             " timeBetweenEnemies=100\n", "TimeBetweenEnemies=100\n", "timeBetweenEnemies:100\n",
-                             "\n\ntimeBetweenEnemies=100\n", "timeBetweenEnemies=x100\n"}) {
+    for (const char* text :
+         {"timeBetweenEnemies = 100\n", "timeBetweenEnemies =100\n", " timeBetweenEnemies=100\n",
+          "TimeBetweenEnemies=100\n", "timeBetweenEnemies:100\n", "\n\ntimeBetweenEnemies=100\n",
+          "timeBetweenEnemies=x100\n"}) {
         ResetSettings();
         EXPECT_EQ(LoadLevel(text), "") << text;
         EXPECT_TRUE(ChangedSettings().empty()) << "'" << text << "' set " << ChangedSettings()[0];
@@ -204,7 +205,8 @@ TEST_F(ShellFiles, LifeBarRateIsAFloat) {
     EXPECT_EQ(randomNumberSeed, 3);
 
     // A rate that is not a finite number would poison the life bar: the default stays.
-    for (const char* text : {"timeBetweenEnemies=300\nlifeBarRate=nan\n", "timeBetweenEnemies=300\nlifeBarRate=inf\n"}) {
+    for (const char* text :
+         {"timeBetweenEnemies=300\nlifeBarRate=nan\n", "timeBetweenEnemies=300\nlifeBarRate=inf\n"}) {
         ResetSettings();
         LoadLevel(text);
         EXPECT_FLOAT_EQ(lifeBarRate, 1.0f) << text;
@@ -237,8 +239,10 @@ TEST_F(ShellFiles, ReadingStopsAtTheFirstKeyOutOfPlace) {
 
     // Blank lines between entries are accepted anywhere, text after a value stops the reading.
     ResetSettings();
-    LoadLevel("timeBetweenEnemies=100\n\n\n   lifeBarRate=3.0\nrandomNumberSeed=5 # seed\npowerUpAtMultipleOf=10\n");
-    EXPECT_EQ(ChangedSettings(), (std::vector<std::string>{"timeBetweenEnemies", "lifeBarRate", "randomNumberSeed"}));
+    LoadLevel("timeBetweenEnemies=100\n\n\n   lifeBarRate=3.0\nrandomNumberSeed=5 # "
+              "seed\npowerUpAtMultipleOf=10\n");
+    EXPECT_EQ(ChangedSettings(),
+              (std::vector<std::string>{"timeBetweenEnemies", "lifeBarRate", "randomNumberSeed"}));
 }
 
 TEST_F(ShellFiles, MissingLevelFilePrintsTheMessageOnce) {
@@ -257,7 +261,8 @@ TEST_F(ShellFiles, DefaultLevelFileHoldsEveryDefaultInOrder) {
 
     ScrambleSettings();
     EXPECT_EQ(LoadLevel(defaults), "");
-    for (const Setting& s : Settings()) EXPECT_EQ(s.value, s.def) << s.name << " was not read";
+    for (const Setting& s : Settings())
+        EXPECT_EQ(s.value, s.def) << s.name << " was not read";
 
     // Changing one line of the file changes exactly its own value: keys, order and formats agree.
     for (const Setting& s : Settings()) {
@@ -271,7 +276,8 @@ TEST_F(ShellFiles, DefaultLevelFileHoldsEveryDefaultInOrder) {
         const size_t valueEnd = defaults.find('\n', valueAt);
         const double changed = s.isFloat ? 3.5 : s.def + 7;
         std::string text = defaults;
-        text.replace(valueAt, valueEnd - valueAt, s.isFloat ? "3.5" : std::to_string(static_cast<int>(changed)));
+        text.replace(valueAt, valueEnd - valueAt,
+                     s.isFloat ? "3.5" : std::to_string(static_cast<int>(changed)));
 
         ResetSettings();
         LoadLevel(text);
@@ -536,7 +542,8 @@ TEST_F(ShellTiming, PolygonTableAndDrawingState) {
     SetDrawingState();
     EXPECT_EQ(pd[0], 0);
     EXPECT_EQ(pd[1], 0);
-    for (int i = 2; i < PD_SIZE; i++) EXPECT_EQ(pd[i], static_cast<float>(6.283185307179586 / i)) << i;
+    for (int i = 2; i < PD_SIZE; i++)
+        EXPECT_EQ(pd[i], static_cast<float>(6.283185307179586 / i)) << i;
     EXPECT_FLOAT_EQ(pd[4], 1.5707963f);
     EXPECT_EQ(PolygonSides(-3), 0);
     EXPECT_EQ(PolygonSides(499), 499);
@@ -606,10 +613,12 @@ TEST_F(ShellEvents, PTogglesPause) {
     EXPECT_FALSE(paused);
 
     // Several presses in one batch each flip it.
-    for (int i = 0; i < 4; i++) Push(SDLK_p);
+    for (int i = 0; i < 4; i++)
+        Push(SDLK_p);
     HandleEvents();
     EXPECT_FALSE(paused);
-    for (int i = 0; i < 3; i++) Push(SDLK_p);
+    for (int i = 0; i < 3; i++)
+        Push(SDLK_p);
     HandleEvents();
     EXPECT_TRUE(paused);
 

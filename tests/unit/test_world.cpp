@@ -38,7 +38,7 @@ enum class Shape { None, Circle, Point };
 
 // An object that records its calls and enters the grid as told.
 class Probe : public Object {
-public:
+  public:
     int id;
     Shape shape;
     std::function<void(Probe*)> onUpdate;
@@ -61,7 +61,9 @@ public:
     void hit(Object* obj) override { hits.emplace_back(id, static_cast<Probe*>(obj)->id); }
 };
 
-Probe* Add(Probe* p) { return static_cast<Probe*>(AddObject(p)); }
+Probe* Add(Probe* p) {
+    return static_cast<Probe*>(AddObject(p));
+}
 
 bool WasDeleted(int id) {
     for (int d : deleted)
@@ -72,8 +74,10 @@ bool WasDeleted(int id) {
 // Both directions of the list agree, the ends are terminated and nObject counts it.
 void ExpectListIs(const std::vector<int>& ids) {
     std::vector<int> forward, backward;
-    for (Object* o = firstObject; o; o = o->next) forward.push_back(static_cast<Probe*>(o)->id);
-    for (Object* o = lastObject; o; o = o->previous) backward.insert(backward.begin(), static_cast<Probe*>(o)->id);
+    for (Object* o = firstObject; o; o = o->next)
+        forward.push_back(static_cast<Probe*>(o)->id);
+    for (Object* o = lastObject; o; o = o->previous)
+        backward.insert(backward.begin(), static_cast<Probe*>(o)->id);
     EXPECT_EQ(forward, ids);
     EXPECT_EQ(backward, ids);
     EXPECT_EQ(nObject, static_cast<int>(ids.size()));
@@ -87,7 +91,7 @@ void ExpectListIs(const std::vector<int>& ids) {
 }
 
 class WorldTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetWorld();
         ClearLogs();
@@ -99,7 +103,8 @@ protected:
 
 TEST_F(WorldTest, RemovingHeadTailAndMiddleKeepsBothDirections) {
     Probe* p[6];
-    for (int i = 0; i < 6; i++) p[i] = Add(new Probe(i, TYPE_ENEMY));
+    for (int i = 0; i < 6; i++)
+        p[i] = Add(new Probe(i, TYPE_ENEMY));
     ExpectListIs({0, 1, 2, 3, 4, 5});
 
     p[0]->dead = true;
@@ -262,12 +267,17 @@ int NodesOf(const Object* obj) {
     int n = 0;
     for (int i = 0; i < GRID_COLUMNS; i++)
         for (int j = 0; j < GRID_ROWS; j++)
-            for (LL* ll = grid[i][j].first; ll; ll = ll->next) n += ll->obj == obj;
+            for (LL* ll = grid[i][j].first; ll; ll = ll->next)
+                n += ll->obj == obj;
     return n;
 }
 
-float CellLeft(int i) { return i * CW - hw; }
-float CellBottom(int j) { return j * CH - hh; }
+float CellLeft(int i) {
+    return i * CW - hw;
+}
+float CellBottom(int j) {
+    return j * CH - hh;
+}
 using Cells = std::set<std::pair<int, int>>;
 
 TEST_F(WorldTest, GridLayoutTilesTheField) {
@@ -330,8 +340,8 @@ TEST_F(WorldTest, PointEntersOnlyTheCellStrictlyHoldingIt) {
     AddPointToGrid(border - 0.5f, midY, &p);
     EXPECT_EQ(CellsOf(&p), (Cells{{1, 1}}));
     ClearGrid();
-    AddPointToGrid(border + 0.5f, CellBottom(2), &p); // on a row border
-    AddPointToGrid(border, CellBottom(2), &p);        // on a corner
+    AddPointToGrid(border + 0.5f, CellBottom(2), &p);  // on a row border
+    AddPointToGrid(border, CellBottom(2), &p);         // on a corner
     AddPointToGrid(-static_cast<float>(hw), 0.5f, &p); // on the field's edge
     AddPointToGrid(0.5f, hh + 1.0f, &p);               // outside
     EXPECT_EQ(NodesOf(&p), 0);
@@ -431,8 +441,8 @@ TEST_F(WorldTest, CollisionTestsPerCode) {
     // 4 and 5: in the ship's circle and in its triangle, either order.
     for (int small : {TYPE_BULLET, TYPE_HEALTH}) {
         EXPECT_EQ(CollideOnce(small, TYPE_SHIP, 0, -9, 0, 15), (Hits{{2, 1}})); // a at the tip side
-        EXPECT_EQ(CollideOnce(small, TYPE_SHIP, 0, -11, 0, 15), none);         // above the tip
-        EXPECT_EQ(CollideOnce(small, TYPE_SHIP, 0, 9, 0, 15), none);           // below the base
+        EXPECT_EQ(CollideOnce(small, TYPE_SHIP, 0, -11, 0, 15), none);          // above the tip
+        EXPECT_EQ(CollideOnce(small, TYPE_SHIP, 0, 9, 0, 15), none);            // below the base
         EXPECT_EQ(CollideOnce(TYPE_SHIP, small, 0, 9, 15, 0, Shape::Point), (Hits{{1, 2}}));
         EXPECT_EQ(CollideOnce(TYPE_SHIP, small, 0, 11, 15, 0, Shape::Point), none);
         EXPECT_EQ(CollideOnce(TYPE_SHIP, small, 6, -7, 15, 0, Shape::Point), (Hits{{1, 2}}));
@@ -471,13 +481,14 @@ TEST_F(WorldTest, PairsMeetOncePerSharedCell) {
 
 int LiveParticles() {
     int n = 0;
-    for (const Explosion& e : boom) n += e.valid;
+    for (const Explosion& e : boom)
+        n += e.valid;
     return n;
 }
 
 // The explosion sound on the dummy driver: it counts as playing on a mixer channel.
 class ParticleTest : public WorldTest {
-protected:
+  protected:
     Mix_Chunk* chunk = nullptr;
     void SetUp() override {
         WorldTest::SetUp();
@@ -525,7 +536,8 @@ TEST_F(ParticleTest, ExplosionSizes) {
     ResetWorld();
     AddExplosion(0, 0, 2.55f, 1);
     EXPECT_EQ(LiveParticles(), 26);
-    for (int i = 0; i < 26; i++) EXPECT_EQ(boom[i].time, 0.0f) << "length 1 starts every particle at 0";
+    for (int i = 0; i < 26; i++)
+        EXPECT_EQ(boom[i].time, 0.0f) << "length 1 starts every particle at 0";
 
     // A length below 1 must not divide by zero.
     ResetWorld();
@@ -535,7 +547,8 @@ TEST_F(ParticleTest, ExplosionSizes) {
 }
 
 TEST_F(ParticleTest, FullPoolDropsTheRestSilently) {
-    for (int i = 0; i < BOOM_COUNT - 3; i++) ASSERT_EQ(AddBoom(0, 0, 2), 1);
+    for (int i = 0; i < BOOM_COUNT - 3; i++)
+        ASSERT_EQ(AddBoom(0, 0, 2), 1);
     AddExplosion(0, 0, 1, 100);
     EXPECT_EQ(LiveParticles(), BOOM_COUNT);
     EXPECT_FALSE(BoomPlaying()) << "a burst cut short makes no sound";
@@ -549,11 +562,14 @@ TEST_F(ParticleTest, FullPoolDropsTheRestSilently) {
 }
 
 // The window depth of world z in the game's orthographic projection (-100 .. 100).
-float DepthOf(float z) { return 0.5f - z / 200.0f; }
+float DepthOf(float z) {
+    return 0.5f - z / 200.0f;
+}
 
 float DepthAt(float x, float y) {
     float depth = -1;
-    glReadPixels(static_cast<int>(x + hw), static_cast<int>(y + hh), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    glReadPixels(static_cast<int>(x + hw), static_cast<int>(y + hh), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT,
+                 &depth);
     return depth;
 }
 
@@ -633,7 +649,7 @@ std::vector<int> animUpdates;
 std::vector<int> animDeleted;
 
 class Overlay : public Animation {
-public:
+  public:
     int id;
     bool removeSelf = false;
     std::function<void()> onUpdate;
@@ -649,7 +665,7 @@ public:
 };
 
 class AnimationTest : public WorldTest {
-protected:
+  protected:
     void SetUp() override {
         WorldTest::SetUp();
         animUpdates.clear();
@@ -692,7 +708,8 @@ TEST_F(AnimationTest, RemovingRenumbersTheRest) {
     RemoveAnimation(0);
     EXPECT_EQ(nAnim, 0);
     UpdateAnimations();
-    EXPECT_EQ(animDeleted, (std::vector<int>{1, 3, 4, 2})) << "removed overlays are deleted once the walk is over";
+    EXPECT_EQ(animDeleted, (std::vector<int>{1, 3, 4, 2}))
+        << "removed overlays are deleted once the walk is over";
 }
 
 TEST_F(AnimationTest, SelfRemovalDuringTheWalk) {
@@ -717,7 +734,8 @@ TEST_F(AnimationTest, SelfRemovalDuringTheWalk) {
     EXPECT_EQ(Listed(), (std::vector<int>{2, 3, 4}));
 
     // All remove themselves in one frame: every other one runs.
-    for (int i = 0; i < nAnim; i++) static_cast<Overlay*>(anim[i])->removeSelf = true;
+    for (int i = 0; i < nAnim; i++)
+        static_cast<Overlay*>(anim[i])->removeSelf = true;
     animUpdates.clear();
     UpdateAnimations();
     EXPECT_EQ(animUpdates, (std::vector<int>{2, 4}));
@@ -728,7 +746,8 @@ TEST_F(AnimationTest, SelfRemovalDuringTheWalk) {
 }
 
 TEST_F(AnimationTest, SixthOverlayIsIgnored) {
-    for (int i = 1; i <= 5; i++) AddOverlay(i);
+    for (int i = 1; i <= 5; i++)
+        AddOverlay(i);
     AddOverlay(6);
     EXPECT_EQ(nAnim, 5);
     EXPECT_EQ(Listed(), (std::vector<int>{1, 2, 3, 4, 5}));
