@@ -51,7 +51,8 @@ class BossEnemy : public Object {
 enum SatelliteAttack { ATTACK_RINGS, ATTACK_BIG_PAIRS, ATTACK_ROCKETS, ATTACK_AIMED_PAIRS };
 SatelliteAttack SatelliteAttackFor(int bossesBeaten);
 
-// Per game: the living core (none between bosses), bosses beaten, and satellites in play.
+// Per game (nBoss and nBoss2 reset by StartGame): the living core (none between bosses), bosses
+// beaten, and satellites in play.
 extern Boss* BOSS;
 extern int nBoss;
 extern int nBoss2;

@@ -23,7 +23,7 @@ class Health : public Object {
     void attract();
 };
 
-// Per run (not reset by a new game): the score at which player k's next power-up drops.
+// Per run (set by Init, not reset by a new game): the score at which player k's next power-up drops.
 extern int powerupat[2];
 
 // Drops a capsule of a random kind at (x, y) for each player whose score reached its threshold.

@@ -45,12 +45,13 @@ class Player : public Object {
     void takeDamage();
 };
 
-// Per game: the ships (player2 is none in a one-player game), the shared spare lives and the scores.
+// Per game (set by StartGame; a one-player start keeps score[1]): the ships (player2 is none in a
+// one-player game), the shared spare lives and the scores.
 extern Player* player;
 extern Player* player2;
 extern int lives;
 extern int score[2];
-// Per game: the game was started with two ships (the game-over screen names a winner).
+// Per game (set by StartGame): the game was started with two ships (the game-over screen names a winner).
 extern bool twoPlayers;
 
 // Whether a ship with the lightning gun camps near the far edge (the director sends rockets).
