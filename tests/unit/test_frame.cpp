@@ -589,7 +589,7 @@ TEST(Frame, ZeroDivisorsDoNotStopTheGame) {
 
 TEST(Frame, LongRunStaysBounded) {
     ResetWorld();
-    const int menuFrames = 4000, playFrames = 16000; // five and a half minutes at 60 frames a second
+    const int menuFrames = 36000, playFrames = 36000; // ten minutes each at 60 frames a second
     int most = 0;
     AddAnimation(new Menu());
     for (int frame = 0; frame < menuFrames; frame++) {
