@@ -183,33 +183,34 @@ template <class T> static T* Arrive() {
     return new T(across, hh + 100, 0, speed);
 }
 
-// The extra sides a kind gains per boss beaten (and the firing value it loses), truncated.
-static int Stronger(int value, float perBoss) {
-    return static_cast<int>(value + perBoss * nBoss);
+// Sides and firing values that change with every boss beaten: value + step x nBoss, truncated
+// toward zero.
+static int WithBosses(int value, float step) {
+    return static_cast<int>(value + step * nBoss);
 }
 
 static void SpawnEnemy() {
-    const float perBoss = 1.5f;
+    const float perBoss = 1.5f; // more sides, and a shorter firing period, per boss beaten
     if (td > timeBeforeAimingEnemy && rand() % Divisor(chanceOfAimingEnemy) == 0) {
         AimEnemy* e = Arrive<AimEnemy>();
         const int radius = Draw(aimingEnemyMinRadius, aimingEnemyMaxAddedRadius);
-        const int sides = Stronger(Draw(aimingEnemyMinSides, aimingEnemyMaxAddedSides), perBoss);
+        const int sides = WithBosses(Draw(aimingEnemyMinSides, aimingEnemyMaxAddedSides), perBoss);
         Configure(e, radius, sides, aimingEnemyFireRate);
         e->data4 = Draw(aimingEnemyMinFireTime, aimingEnemyMaxAddedFireTime);
         AddObject(e);
     } else if (td > timeBeforeCircleEnemy && rand() % Divisor(chanceOfCircleEnemy) == 0) {
         SpurtEnemy* e = Arrive<SpurtEnemy>();
         const int radius = Draw(circleEnemyMinRadius, circleEnemyMaxAddedRadius);
-        const int sides = Stronger(Draw(circleEnemyMinSides, circleEnemyMaxAddedSides), perBoss);
+        const int sides = WithBosses(Draw(circleEnemyMinSides, circleEnemyMaxAddedSides), perBoss);
         Configure(e, radius, sides,
-                  Stronger(Draw(circleEnemyMinFireRate, circleEnemyMaxAddedFireRate), -perBoss));
+                  WithBosses(Draw(circleEnemyMinFireRate, circleEnemyMaxAddedFireRate), -perBoss));
         AddObject(e);
     } else if (td > timeBeforeChargingEnemy && rand() % Divisor(chanceOfChargingEnemy) == 0) {
         ChargeEnemy* e = Arrive<ChargeEnemy>();
         const int radius = Draw(chargingEnemyMinRadius, chargingEnemyMaxAddedRadius);
-        const int sides = Stronger(Draw(chargingEnemyMinSides, chargingEnemyMaxAddedSides), perBoss);
+        const int sides = WithBosses(Draw(chargingEnemyMinSides, chargingEnemyMaxAddedSides), perBoss);
         Configure(e, radius, sides,
-                  Stronger(Draw(chargingEnemyMinRate, chargingEnemyMaxAddedRate), -perBoss));
+                  WithBosses(Draw(chargingEnemyMinRate, chargingEnemyMaxAddedRate), -perBoss));
         AddObject(e);
     } else if (td > timeBeforeRocketEnemy &&
                (rand() % Divisor(chanceOfRocketEnemy) == 0 ||
