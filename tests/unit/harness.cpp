@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <unistd.h>
 
 #include "enemies/boss.h"
 #include "flow/frame.h"
+#include "glfont.h"
 #include "player/pickups.h"
 #include "player/player.h"
 #include "player/shots.h"
@@ -106,6 +109,135 @@ std::vector<Object*> Objects() {
     return list;
 }
 
+void Place(Object* o, float across, float along) {
+    o->x = LANDSCAPE ? along : across;
+    o->y = LANDSCAPE ? across : along;
+}
+
+void Velocity(Object* o, float across, float along) {
+    o->vx = LANDSCAPE ? along : across;
+    o->vy = LANDSCAPE ? across : along;
+}
+
+float Along(const Object* o) {
+    return LANDSCAPE ? o->x : o->y;
+}
+
+float Across(const Object* o) {
+    return LANDSCAPE ? o->y : o->x;
+}
+
+float AlongV(const Object* o) {
+    return LANDSCAPE ? o->vx : o->vy;
+}
+
+float AcrossV(const Object* o) {
+    return LANDSCAPE ? o->vy : o->vx;
+}
+
+float EntryEdge() {
+    return static_cast<float>(LANDSCAPE ? hw : hh);
+}
+
+float SideEdge() {
+    return static_cast<float>(LANDSCAPE ? hh : hw);
+}
+
+Player* AddShip(float across, float along, int p) {
+    Player* ship = Listed(new Player(), across, along);
+    ship->p = p;
+    (p ? player2 : player) = ship;
+    return ship;
+}
+
+Object* AddShot(float across, float along, int owner) {
+    Object* shot = Listed(new Pbullet(0, 0, 0, 0, owner), across, along);
+    Velocity(shot, 0, 4);
+    return shot;
+}
+
+std::vector<BossEnemy*> Satellites() {
+    return ObjectsOf<BossEnemy>();
+}
+
+int SatellitesInPlay() {
+    int n = 0;
+    for (BossEnemy* s : Satellites())
+        if (s->inPlay) n++;
+    return n;
+}
+
+int GridNodes(const Object* o) {
+    int n = 0;
+    for (auto& column : grid)
+        for (LLS& cell : column)
+            for (LL* node = cell.first; node; node = node->next)
+                n += !o || node->obj == o;
+    return n;
+}
+
+int LiveParticles() {
+    int n = 0;
+    for (const Explosion& e : boom)
+        n += e.valid;
+    return n;
+}
+
+void ExpectShotsAbsorbed(Object* o) {
+    Pbullet plain(0, 0, 0, 0, 0);
+    PChargebullet charge(0, 0, 0, 0, 0, 10);
+    o->hit(&plain);
+    o->hit(&charge);
+    EXPECT_TRUE(plain.dead);
+    EXPECT_FALSE(charge.dead);
+    EXPECT_EQ(charge.data2, 10);
+}
+
+Polygons Feedback(const std::function<void()>& draw) {
+    static std::vector<GLfloat> buffer(1 << 17);
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    const GLint n = glRenderMode(GL_RENDER);
+    EXPECT_GE(n, 0) << "feedback buffer overflow";
+    const int stride = 3 + 4 + 4; // x y z, rgba, strq
+    Polygons polygons;
+    for (GLint i = 0; i < n;) {
+        const GLint token = static_cast<GLint>(buffer[i++]);
+        if (token == GL_POLYGON_TOKEN) {
+            const int count = static_cast<int>(buffer[i++]);
+            std::vector<FbVertex> polygon;
+            for (int k = 0; k < count; k++, i += stride)
+                polygon.push_back({buffer[i] - hw, buffer[i + 1] - hh, buffer[i + 7], buffer[i + 8]});
+            polygons.push_back(polygon);
+        } else if (token == GL_PASS_THROUGH_TOKEN) {
+            i++;
+        } else {
+            ADD_FAILURE() << "unexpected feedback token " << token;
+            break;
+        }
+    }
+    return polygons;
+}
+
+void ClearFrame() {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void DrawText(GLFONT* f, void (*out)(const char*), const char* s, float x, float y, float z, float scale) {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glFontBegin(f);
+    glTranslatef(x, y, z);
+    glScalef(scale, scale, 1);
+    out(s);
+    glFontEnd();
+    glLoadIdentity();
+}
+
 Pixel ReadPixel(int x, int y) {
     unsigned char rgb[3] = {0, 0, 0};
     glReadBuffer(GL_BACK);
@@ -118,6 +250,21 @@ Pixel WorldPixel(float x, float y) {
     return ReadPixel(static_cast<int>(x + hw), static_cast<int>(y + hh));
 }
 
+std::vector<unsigned char> ReadArea(float x0, float y0, float x1, float y1, int channels) {
+    const int w = static_cast<int>(x1 - x0), h = static_cast<int>(y1 - y0);
+    std::vector<unsigned char> bytes(static_cast<size_t>(channels) * w * h);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(static_cast<int>(x0 + hw), static_cast<int>(y0 + hh), w, h, channels == 4 ? GL_RGBA : GL_RGB,
+                 GL_UNSIGNED_BYTE, bytes.data());
+    return bytes;
+}
+
+std::vector<unsigned char> ReadScreen(int channels) {
+    return ReadArea(static_cast<float>(-hw), static_cast<float>(-hh), static_cast<float>(width - hw),
+                    static_cast<float>(height - hh), channels);
+}
+
 std::string TempPath(const std::string& name) {
     static std::string folder;
     if (folder.empty()) {
@@ -125,4 +272,29 @@ std::string TempPath(const std::string& name) {
         folder = mkdtemp(pattern);
     }
     return folder + "/" + name;
+}
+
+std::string WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    return path;
+}
+
+std::string WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+    return WriteFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void OpenMixer() {
+    setenv("SDL_AUDIODRIVER", "dummy", 0); // keep a driver chosen by the caller
+    if (!SDL_WasInit(SDL_INIT_AUDIO)) {
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
+    }
+    ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096), 0) << Mix_GetError();
 }

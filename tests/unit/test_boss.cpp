@@ -16,49 +16,17 @@
 #include "shell/display.h"
 #include "shell/orientation.h"
 #include "shell/settings.h"
-#include "world/grid.h"
 
 namespace {
 
-const float PI = 3.14159265f;
-
-std::vector<BossEnemy*> Satellites() {
-    std::vector<BossEnemy*> list;
-    for (Object* o : Objects())
-        if (auto* s = dynamic_cast<BossEnemy*>(o)) list.push_back(s);
-    return list;
-}
-
-// Satellites still counted in nBoss2.
-int SatellitesInPlay() {
-    int n = 0;
-    for (BossEnemy* s : Satellites())
-        if (s->inPlay) n++;
-    return n;
-}
-
-// Puts the core at the centre of the field; it stops there at its first update.
-Boss* BossInField() {
+// Puts the core at the centre of the field, where it stops at its first update; then runs
+// `frames` frames.
+Boss* BossInField(int frames = 0) {
     CreateBoss();
     BOSS->x = 0;
     BOSS->y = 0;
+    StepWorld(frames);
     return BOSS;
-}
-
-bool InGrid(const Object* o) {
-    for (auto& column : grid)
-        for (LLS& cell : column)
-            for (LL* n = cell.first; n; n = n->next)
-                if (n->obj == o) return true;
-    return false;
-}
-
-Player* AddShip(float x, float y) {
-    player = new Player();
-    player->x = x;
-    player->y = y;
-    AddObject(player);
-    return player;
 }
 
 float AngleDiff(float a, float b) {
@@ -78,10 +46,10 @@ TEST(Boss, FirstBossHasTheDefaultStrength) {
     EXPECT_EQ(BOSS->data4, 10);
     EXPECT_EQ(BOSS->type, TYPE_ENEMY);
     // It comes in from beyond the entry edge.
-    EXPECT_FLOAT_EQ(LANDSCAPE ? BOSS->x : BOSS->y, 600);
-    EXPECT_FLOAT_EQ(LANDSCAPE ? BOSS->y : BOSS->x, 0);
-    EXPECT_FLOAT_EQ(LANDSCAPE ? BOSS->vx : BOSS->vy, -0.6f);
-    EXPECT_FLOAT_EQ(LANDSCAPE ? BOSS->vy : BOSS->vx, 0);
+    EXPECT_FLOAT_EQ(Along(BOSS), 600);
+    EXPECT_FLOAT_EQ(Across(BOSS), 0);
+    EXPECT_FLOAT_EQ(AlongV(BOSS), -0.6f);
+    EXPECT_FLOAT_EQ(AcrossV(BOSS), 0);
 
     std::vector<BossEnemy*> sats = Satellites();
     ASSERT_EQ(sats.size(), 3u);
@@ -108,28 +76,26 @@ TEST(Boss, CoreGlidesInAndStopsPastTheQuarterLine) {
     int stoppedAt = 0;
     for (int frame = 1; frame <= 800 && !stoppedAt; frame++) {
         StepWorld();
-        const float along = LANDSCAPE ? BOSS->x : BOSS->y;
-        const float speed = LANDSCAPE ? BOSS->vx : BOSS->vy;
-        if (speed == 0) {
+        const float along = Along(BOSS);
+        if (AlongV(BOSS) == 0) {
             stoppedAt = frame;
             EXPECT_LT(along, quarter);
             EXPECT_GT(along, quarter - 0.61f);
         } else {
             ASSERT_GE(along, quarter) << "still moving below the line at frame " << frame;
         }
-        EXPECT_FLOAT_EQ(LANDSCAPE ? BOSS->y : BOSS->x, 0); // straight in
+        EXPECT_FLOAT_EQ(Across(BOSS), 0); // straight in
     }
     // 600 - 0.6 * 667 = 199.8 is the first position below 200.
     EXPECT_NEAR(stoppedAt, 667, 1);
-    const float along = LANDSCAPE ? BOSS->x : BOSS->y;
+    const float along = Along(BOSS);
     StepWorld(50);
-    EXPECT_FLOAT_EQ(LANDSCAPE ? BOSS->x : BOSS->y, along);
+    EXPECT_FLOAT_EQ(Along(BOSS), along);
 }
 
 TEST(Boss, SatellitesFireRingsEvery32Frames) {
     ResetWorld();
-    BossInField();
-    StepWorld(31);
+    BossInField(31);
     EXPECT_EQ(CountOf<Ebullet>(), 0);
     StepWorld(); // the 32nd step
     EXPECT_EQ(CountOf<Ebullet>(), 3 * 25);
@@ -152,11 +118,9 @@ TEST(Boss, BareCoreFiresRingsFromItsRim) {
     StepWorld(31);
     EXPECT_EQ(CountOf<Ebullet>(), 0);
     StepWorld(); // the 32nd bare step
-    std::vector<Object*> ring;
-    for (Object* o : Objects())
-        if (dynamic_cast<Ebullet*>(o)) ring.push_back(o);
+    std::vector<Ebullet*> ring = ObjectsOf<Ebullet>();
     ASSERT_EQ(ring.size(), 10u);
-    for (Object* b : ring) {
+    for (Ebullet* b : ring) {
         // Each shot has made its first move already: step back to where it was fired.
         const float fx = b->x - b->vx - BOSS->x, fy = b->y - b->vy - BOSS->y;
         EXPECT_NEAR(std::hypot(fx, fy), 55, 1e-3);
@@ -170,16 +134,9 @@ TEST(Boss, BareCoreFiresRingsFromItsRim) {
 
 TEST(Boss, ShieldedCoreShrugsOffShotsAndBareCoreScores) {
     ResetWorld();
-    BossInField();
-    StepWorld();
-    EXPECT_TRUE(InGrid(BOSS));
-    Pbullet plain(0, 0, 0, 10, 0);
-    PChargebullet charge(0, 0, 0, 10, 0, 10);
-    BOSS->hit(&plain);
-    BOSS->hit(&charge);
-    EXPECT_TRUE(plain.dead);
-    EXPECT_FALSE(charge.dead);
-    EXPECT_EQ(charge.data2, 10);
+    BossInField(1);
+    EXPECT_GT(GridNodes(BOSS), 0);
+    ExpectShotsAbsorbed(BOSS);
     EXPECT_EQ(BOSS->data, 100);
     EXPECT_LT(BOSS->flash, 0.1f);
     EXPECT_EQ(score[0], 0);
@@ -228,10 +185,9 @@ TEST(Boss, RammedSatelliteBurstsWithItsReward) {
     ResetWorld();
     lives = 3;
     powerupat[0] = 2000;
-    BossInField();
-    StepWorld();
+    BossInField(1);
     BossEnemy* rammed = Satellites()[0];
-    AddShip(rammed->x, rammed->y);
+    AddShip(Across(rammed), Along(rammed));
     StepWorld(); // the ship touches it in the collision pass
     EXPECT_EQ(rammed->data, 0);
     EXPECT_FALSE(rammed->dead);
@@ -297,7 +253,7 @@ TEST(Boss, SatellitesFireTheirBossesAttack) {
     // The eleventh: one rocket each, in step 32.
     ResetWorld();
     nBoss = 10;
-    AddShip(LANDSCAPE ? -300.0f : 0.0f, LANDSCAPE ? 0.0f : -300.0f);
+    AddShip(0, -300);
     BossInField();
     const int sats = static_cast<int>(Satellites().size());
     EXPECT_EQ(sats, 13);
@@ -311,19 +267,17 @@ TEST(Boss, SatellitesFireTheirBossesAttack) {
     // the switch off, and with 33 (data2 = 31) every second one meets it on.
     ResetWorld();
     nBoss = 4;
-    AddShip(LANDSCAPE ? -300.0f : 0.0f, LANDSCAPE ? 0.0f : -300.0f);
+    AddShip(0, -300);
     HoldKey(SDLK_c);
-    BossInField();
-    StepWorld(200);
+    BossInField(200);
     EXPECT_EQ(CountOf<Ebullet>(), 0);
 
     ResetWorld();
     nBoss = 4;
     sateliteFireRate = 31;
-    Player* ship = AddShip(LANDSCAPE ? -300.0f : 0.0f, LANDSCAPE ? 0.0f : -300.0f);
+    Player* ship = AddShip(0, -300);
     HoldKey(SDLK_c);
-    BossInField();
-    StepWorld(32);
+    BossInField(32);
     EXPECT_EQ(CountOf<Ebullet>(), 0);
     StepWorld();
     ASSERT_EQ(CountOf<Ebullet>(), 2 * 7);
@@ -331,17 +285,14 @@ TEST(Boss, SatellitesFireTheirBossesAttack) {
         const float a = std::atan2(ship->y - s->y, ship->x - s->x);
         EXPECT_NEAR(AngleDiff(std::atan2(s->ay, s->ax), a), 0, 0.02f);
     }
-    for (Object* o : Objects())
-        if (dynamic_cast<Ebullet*>(o)) {
-            EXPECT_NEAR(std::hypot(o->vx, o->vy), 3, 1e-4);
-        }
+    for (Ebullet* b : ObjectsOf<Ebullet>())
+        EXPECT_NEAR(std::hypot(b->vx, b->vy), 3, 1e-4);
 }
 
 TEST(Boss, SatelliteCountStaysExact) {
     // Destroyed one by one: the core is bared, and shrinks, exactly once.
     ResetWorld();
-    BossInField();
-    StepWorld();
+    BossInField(1);
     std::vector<BossEnemy*> sats = Satellites();
     sats[0]->data = 1;
     StepWorld();
@@ -359,8 +310,7 @@ TEST(Boss, SatelliteCountStaysExact) {
 
     // Orphaned: the core leaves the list and its satellites explode in the same pass, unpaid.
     ResetWorld();
-    BossInField();
-    StepWorld();
+    BossInField(1);
     BOSS->dead = true;
     StepWorld();
     EXPECT_EQ(BOSS, nullptr);
@@ -375,8 +325,7 @@ TEST(Boss, SatelliteCountStaysExact) {
 
     // Off the screen: one by one, counted once each, even if it bursts in the same step.
     ResetWorld();
-    BossInField();
-    StepWorld();
+    BossInField(1);
     sats = Satellites();
     sats[0]->r2 = -5000; // beyond an exit edge in either build
     StepWorld();
@@ -395,8 +344,7 @@ TEST(Boss, SatelliteCountStaysExact) {
 
     // Deleted while still counted (marked dead from outside).
     ResetWorld();
-    BossInField();
-    StepWorld();
+    BossInField(1);
     Satellites()[1]->dead = true;
     StepWorld();
     EXPECT_EQ(nBoss2, 2);
@@ -405,8 +353,7 @@ TEST(Boss, SatelliteCountStaysExact) {
 
 TEST(Boss, NewGameInMidFightStartsFromNoSatellites) {
     ResetWorld();
-    BossInField();
-    StepWorld(10);
+    BossInField(10);
     Satellites()[0]->data = 2;
     StepWorld();
     ASSERT_EQ(nBoss2, 2);
@@ -441,7 +388,7 @@ TEST(Boss, CoreWithFewSidesCrumblesAtOnce) {
             StepWorld();
             EXPECT_FALSE(core->dead) << sides << " sides, frame " << frame;
             EXPECT_EQ(core->data, sides - frame);
-            EXPECT_FALSE(InGrid(core)); // crumbling, out of reach
+            EXPECT_EQ(GridNodes(core), 0); // crumbling, out of reach
         }
         EXPECT_EQ(nBoss, 0);
         StepWorld();
@@ -481,8 +428,7 @@ TEST(Boss, CoreWithoutSatellitesIsBareAtOnce) {
 TEST(Boss, CoreDestructionPaysAndLetsGo) {
     ResetWorld();
     powerupat[0] = 100;
-    BossInField();
-    StepWorld();
+    BossInField(1);
     // Shot to nothing while still shielded: its satellites are orphaned.
     Boss* core = BOSS;
     core->data = 0;
@@ -490,18 +436,14 @@ TEST(Boss, CoreDestructionPaysAndLetsGo) {
     EXPECT_TRUE(core->dead);
     EXPECT_EQ(BOSS, core); // cleared in the next pass
     EXPECT_EQ(CountOf<Health>(), 100);
-    std::vector<Object*> darts;
-    for (Object* o : Objects())
-        if (dynamic_cast<Ebullet*>(o)) darts.push_back(o);
+    std::vector<Ebullet*> darts = ObjectsOf<Ebullet>();
     ASSERT_EQ(darts.size(), 25u);
-    for (Object* d : darts) {
+    for (Ebullet* d : darts) {
         EXPECT_NEAR(std::hypot(d->vx, d->vy), 2, 1e-4);
         EXPECT_NEAR(std::hypot(d->x - d->vx - core->x, d->y - d->vy - core->y), 70, 1e-3);
     }
-    for (Object* o : Objects())
-        if (auto* h = dynamic_cast<Health*>(o)) {
-            EXPECT_NEAR(std::hypot(h->x - core->x, h->y - core->y), 70, 0.5f);
-        }
+    for (Health* h : ObjectsOf<Health>())
+        EXPECT_NEAR(std::hypot(h->x - core->x, h->y - core->y), 70, 0.5f);
     EXPECT_EQ(nBoss, 1);
     EXPECT_EQ(score[0], 10000);
     EXPECT_EQ(CountOf<PowerUp>(), 1);
@@ -538,17 +480,16 @@ TEST(Boss, AbandonedCoreCrumblesAfter1090Frames) {
 
     // Not while a ship is left.
     ResetWorld();
-    AddShip(LANDSCAPE ? -300.0f : 0.0f, LANDSCAPE ? 0.0f : -300.0f);
+    AddShip(0, -300);
     HoldKey(SDLK_c);
-    BossInField();
-    StepWorld(1200);
+    BossInField(1200);
     EXPECT_EQ(BOSS->data, 100);
 }
 
 TEST(Boss, FightFromEntryToDestruction) {
     ResetWorld();
     // A protected ship keeps the core from giving up; the test's own shots do the fighting.
-    AddShip(LANDSCAPE ? -300.0f : 0.0f, LANDSCAPE ? 0.0f : -300.0f);
+    AddShip(0, -300);
     HoldKey(SDLK_c);
     CreateBoss();
     const float margin = 40;

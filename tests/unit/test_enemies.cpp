@@ -1,10 +1,8 @@
 // The enemy kinds and their shots: damage, bursts, volleys, fleeing, exits and the darts,
-// big shots and rockets they fire. Both builds run the same cases through the flight-axis
-// helpers below ("along" is the axis the enemies come in on, "across" the other one).
-#include <GL/gl.h>
+// big shots and rockets they fire. Both builds run the same cases through the harness's
+// flight-axis helpers ("along" is the axis the enemies come in on, "across" the other one).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -22,82 +20,11 @@
 #include "shell/orientation.h"
 #include "shell/settings.h"
 #include "world/effects.h"
-#include "world/grid.h"
 
 namespace {
 
-void Place(Object* o, float across, float along) {
-    o->x = LANDSCAPE ? along : across;
-    o->y = LANDSCAPE ? across : along;
-}
-void Velocity(Object* o, float across, float along) {
-    o->vx = LANDSCAPE ? along : across;
-    o->vy = LANDSCAPE ? across : along;
-}
-float Along(const Object* o) {
-    return LANDSCAPE ? o->x : o->y;
-}
-float Across(const Object* o) {
-    return LANDSCAPE ? o->y : o->x;
-}
-float AlongV(const Object* o) {
-    return LANDSCAPE ? o->vx : o->vy;
-}
-float AcrossV(const Object* o) {
-    return LANDSCAPE ? o->vy : o->vx;
-}
-// The edge the enemies come in through, and the side edges.
-float EntryEdge() {
-    return static_cast<float>(LANDSCAPE ? hw : hh);
-}
-float SideEdge() {
-    return static_cast<float>(LANDSCAPE ? hh : hw);
-}
-
-int LiveParticles() {
-    return static_cast<int>(
-        std::count_if(std::begin(boom), std::end(boom), [](const Explosion& e) { return e.valid; }));
-}
-
-bool GridEmpty() {
-    for (auto& column : grid)
-        for (LLS& cell : column)
-            if (cell.first) return false;
-    return true;
-}
-
-struct Vertex {
-    float x, y;
-};
-// The polygons that draw() sends down the pipeline, in world coordinates (GL feedback mode).
-std::vector<std::vector<Vertex>> DrawnPolygons(const std::function<void()>& draw) {
-    std::vector<GLfloat> buffer(1 << 16);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_2D, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const int n = glRenderMode(GL_RENDER);
-    std::vector<std::vector<Vertex>> polygons;
-    for (int i = 0; i < n;) {
-        const int token = static_cast<int>(buffer[i++]);
-        if (token == GL_POLYGON_TOKEN) {
-            const int count = static_cast<int>(buffer[i++]);
-            std::vector<Vertex> polygon;
-            for (int k = 0; k < count; k++, i += 2)
-                polygon.push_back({buffer[i] - hw, buffer[i + 1] - hh});
-            polygons.push_back(polygon);
-        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
-            i += 4;
-        } else if (token == GL_PASS_THROUGH_TOKEN) {
-            i += 1;
-        } else {
-            i += 2; // point, bitmap and pixel tokens carry one vertex
-        }
-    }
-    return polygons;
-}
-
-bool HasVertex(const std::vector<Vertex>& polygon, float x, float y) {
-    for (const Vertex& v : polygon)
+bool HasVertex(const std::vector<FbVertex>& polygon, float x, float y) {
+    for (const FbVertex& v : polygon)
         if (std::fabs(v.x - x) < 0.01f && std::fabs(v.y - y) < 0.01f) return true;
     return false;
 }
@@ -111,10 +38,6 @@ struct Ship {
     }
     ~Ship() { player = nullptr; }
 };
-
-template <class T> T* Listed(T* o) {
-    return static_cast<T*>(AddObject(o));
-}
 
 // A rocket made where it flies from, so that it starts towards player 1 from there.
 ERocket* RocketAt(float across, float along) {
@@ -147,7 +70,7 @@ const std::vector<Kind>& Kinds() {
 TEST(EnemyShots, DartShapeFollowsItsVelocity) {
     ResetWorld();
     Listed(new Ebullet(0.5f, 0, 0, -1.5f));
-    auto polygons = DrawnPolygons([] { StepWorld(); });
+    auto polygons = Feedback([] { StepWorld(); });
     ASSERT_EQ(polygons.size(), 2u);
     // Moved to (0.5, -1.5) first: 3 wide across the centre, tail 19.5 behind, tip 1.5 ahead.
     for (auto& p : polygons) {
@@ -166,7 +89,7 @@ TEST(EnemyShots, DartBornOffFieldIsNeverUpdatedNorDrawn) {
     Ebullet* onEdge = Listed(new Ebullet(0.5f, static_cast<float>(-hh), 1, 0));
     (void)above;
     (void)beside;
-    auto polygons = DrawnPolygons([] { StepWorld(); });
+    auto polygons = Feedback([] { StepWorld(); });
     // Only the dart running along the bottom edge is left, and only it is drawn.
     ASSERT_EQ(Objects().size(), 1u);
     EXPECT_EQ(Objects()[0], onEdge);
@@ -174,7 +97,7 @@ TEST(EnemyShots, DartBornOffFieldIsNeverUpdatedNorDrawn) {
     // other two would have moved inside had they been updated.
     EXPECT_FALSE(polygons.empty());
     for (auto& p : polygons)
-        for (const Vertex& v : p) {
+        for (const FbVertex& v : p) {
             EXPECT_NEAR(v.y, -hh, 1.01f);
             EXPECT_TRUE(v.x > -12 && v.x < 3) << v.x;
         }
@@ -199,8 +122,7 @@ TEST(EnemyShots, BigShotEntersFromAboveAndLeavesWhollyBeyondAnExit) {
     };
     for (const Case& c : cases) {
         ResetWorld();
-        auto* shot = Listed(new EbulletBig(0, 0, 0, 0));
-        Place(shot, c.across, c.along);
+        auto* shot = Listed(new EbulletBig(0, 0, 0, 0), c.across, c.along);
         Velocity(shot, c.vAcross, c.vAlong);
         int frames = 0;
         for (; frames < 1000 && CountOf<EbulletBig>() == 1; frames++) {
@@ -215,11 +137,8 @@ TEST(EnemyShots, BigShotEntersFromAboveAndLeavesWhollyBeyondAnExit) {
 
 TEST(EnemyShots, PlayerShotsFlyThroughBigShots) {
     ResetWorld();
-    auto* big = Listed(new EbulletBig(0, 0, 0, 0));
-    Place(big, 30, 30);
-    auto* shot = Listed(new Pbullet(0, 0, 0, 0, 0));
-    Place(shot, 30, 26);
-    Velocity(shot, 0, 4);
+    auto* big = Listed(new EbulletBig(0, 0, 0, 0), 30, 30);
+    Object* shot = AddShot(30, 26);
     StepWorld();
     EXPECT_FALSE(shot->dead);
     EXPECT_FALSE(big->dead);
@@ -231,13 +150,10 @@ TEST(EnemyShots, PlayerShotsFlyThroughBigShots) {
 
     // The same meeting with an enemy in place of the big shot costs the shot.
     ResetWorld();
-    auto* enemy = Listed(new Enemy(0, 0, 0, 0));
-    Place(enemy, 30, 30);
+    auto* enemy = Listed(new Enemy(0, 0, 0, 0), 30, 30);
     enemy->r = circleBulletRadius;
     enemy->data = 5;
-    shot = Listed(new Pbullet(0, 0, 0, 0, 0));
-    Place(shot, 30, 26);
-    Velocity(shot, 0, 4);
+    shot = AddShot(30, 26);
     StepWorld();
     EXPECT_TRUE(shot->dead);
 }
@@ -277,9 +193,7 @@ TEST(EnemyShots, TouchedRocketExplodesAtItsNextUpdateWhileTheShotFliesOn) {
     auto* rocket = RocketAt(30, 30);
     // The rocket starts at speed 1 towards the ship and speeds up by 1: it moves 2 in its update.
     EXPECT_NEAR(AlongV(rocket), -1, 1e-5);
-    auto* shot = Listed(new Pbullet(0, 0, 0, 0, 0));
-    Place(shot, 30, 24);
-    Velocity(shot, 0, 4);
+    Object* shot = AddShot(30, 24);
     StepWorld();
     ASSERT_NEAR(Along(rocket), 28, 1e-4);
     ASSERT_NEAR(Along(shot), 28, 1e-4);
@@ -363,14 +277,8 @@ TEST(Enemies, PlainShotTakesASideAndTheNextUpdateBursts) {
         ResetWorld();
         powerupat[0] = 0;       // the burst's power-up check drops a capsule for player 1
         powerupat[1] = 1 << 30; // and none for player 2
-        Object* enemy = Listed(kind.make());
-        Place(enemy, 30, 30);
-        enemy->r = 20;
-        enemy->data = 3;
-        enemy->data2 = 1000;
-        auto* shot = Listed(new Pbullet(0, 0, 0, 0, 1));
-        Place(shot, 30, 26);
-        Velocity(shot, 0, 4);
+        Object* enemy = Listed(Armed(kind.make(), 20, 3), 30, 30);
+        Object* shot = AddShot(30, 26, 1);
         StepWorld();
         EXPECT_TRUE(shot->dead);
         EXPECT_EQ(enemy->data, 2);
@@ -397,23 +305,15 @@ TEST(Enemies, ShotsWhileProtectedAreAbsorbed) {
     for (const Kind& kind : Kinds()) {
         SCOPED_TRACE(kind.name);
         ResetWorld();
-        std::unique_ptr<Object> enemy(kind.make());
+        std::unique_ptr<Object> enemy(Armed(kind.make(), 20, 8));
         Place(enemy.get(), 30, 30);
-        enemy->r = 20;
-        enemy->data = 8;
-        enemy->data2 = 1000;
-        Pbullet first(0, 0, 0, 0, 0), second(0, 0, 0, 0, 0), third(0, 0, 0, 0, 0);
-        PChargebullet charge(0, 0, 0, 0, 0, 10);
+        Pbullet first(0, 0, 0, 0, 0), third(0, 0, 0, 0, 0);
         enemy->hit(&first);
         ASSERT_EQ(enemy->data, 7);
         for (int i = 0; i < 4; i++)
             enemy->update();
         EXPECT_GE(enemy->flash, 0.1f);
-        enemy->hit(&second);
-        enemy->hit(&charge);
-        EXPECT_TRUE(second.dead);
-        EXPECT_FALSE(charge.dead);
-        EXPECT_EQ(charge.data2, 10);
+        ExpectShotsAbsorbed(enemy.get());
         EXPECT_EQ(enemy->data, 7);
         EXPECT_EQ(score[0], kind.points);
         enemy->update(); // the fifth frame ends the protection
@@ -446,14 +346,10 @@ TEST(Enemies, ChargeShotAndSidesCancel) {
 TEST(Enemies, ShipContactDestroysWithoutPoints) {
     ResetWorld();
     lives = 3;
-    auto* ship = Listed(new Player());
-    player = ship;
-    Object* enemy = Listed(new AimEnemy(0, 0, 0, 0));
+    Player* ship = AddShip(0, -200);
+    Object* enemy = Listed(Armed(new AimEnemy(0, 0, 0, 0), 20, 6));
     enemy->x = ship->x + 3;
     enemy->y = ship->y + 3;
-    enemy->r = 20;
-    enemy->data = 6;
-    enemy->data2 = 1000;
     StepWorld();
     EXPECT_EQ(enemy->data, 0);
     EXPECT_LT(enemy->flash, 0.1f);
@@ -478,18 +374,16 @@ TEST(Enemies, BodyIsAFanOfSidesPlusOneCorners) {
     for (int sides : {5, 4}) {
         ResetWorld();
         Enemy enemy(0, 0, 0, 0);
+        Armed(&enemy, 20, sides);
         enemy.x = 30;
         enemy.y = 40;
-        enemy.r = 20;
-        enemy.data = sides;
-        enemy.data2 = 1000;
-        auto polygons = DrawnPolygons([&] { enemy.update(); });
+        auto polygons = Feedback([&] { enemy.update(); });
         // A fan of centre + (sides + 1) corners is sides triangles, each with the centre.
         ASSERT_EQ(polygons.size(), static_cast<size_t>(sides));
         for (auto& p : polygons) {
             ASSERT_EQ(p.size(), 3u);
             EXPECT_TRUE(HasVertex(p, 30, 40));
-            for (const Vertex& v : p) {
+            for (const FbVertex& v : p) {
                 const float d = std::hypot(v.x - 30, v.y - 40);
                 EXPECT_TRUE(d < 0.01f || std::fabs(d - 20) < 0.01f) << "corner at " << d;
             }
@@ -501,14 +395,11 @@ TEST(Enemies, BodyIsAFanOfSidesPlusOneCorners) {
 
 TEST(Enemies, VolleyIsOneDartPerSide) {
     ResetWorld();
-    auto* enemy = Listed(new Enemy(0, 0, 0, 0));
+    auto* enemy = Listed(Armed(new Enemy(0, 0, 0, 0), 20, 5, 25));
     enemy->x = 30;
     enemy->y = 40;
     enemy->vx = 0.5f;
     enemy->vy = -1;
-    enemy->r = 20;
-    enemy->data = 5;
-    enemy->data2 = 25;
     enemy->rot = 0.3f;
     enemy->fireat = 25; // not yet above the period
     enemy->update();
@@ -562,11 +453,7 @@ TEST(Enemies, FleeFromTheBossInsteadOfFiring) {
             SCOPED_TRACE(kind.name);
             ResetWorld();
             BOSS = Listed(new Boss());
-            Object* enemy = Listed(kind.make());
-            Place(enemy, across, 30);
-            enemy->r = 20;
-            enemy->data = 5;
-            enemy->data2 = 10;
+            Object* enemy = Listed(Armed(kind.make(), 20, 5, 10), across, 30);
             if (auto* e = dynamic_cast<Enemy*>(enemy)) e->fireat = 11;
             if (auto* a = dynamic_cast<AimEnemy*>(enemy)) a->fireat2 = 11;
             if (auto* c = dynamic_cast<ChargeEnemy*>(enemy)) c->fireat = 11;
@@ -595,30 +482,27 @@ TEST(Enemies, LeavingThroughAnExitEdgeIsSilent) {
     for (const Case& c : {Case{SideEdge() + r - 0.5f, 30, 1, 0}, Case{-SideEdge() - r + 0.5f, 30, -1, 0},
                           Case{30, -EntryEdge() - r + 0.5f, 0, -1}}) {
         ResetWorld();
-        auto* enemy = Listed(new Enemy(0, 0, 0, 0));
-        Place(enemy, c.across, c.along);
+        auto* enemy = Listed(new Enemy(0, 0, 0, 0), c.across, c.along);
         Velocity(enemy, c.vAcross, c.vAlong);
         enemy->r = r;
         enemy->data = 5;
         enemy->update();
         EXPECT_TRUE(enemy->dead);
-        EXPECT_TRUE(GridEmpty());
+        EXPECT_EQ(GridNodes(), 0);
         EXPECT_EQ(Objects().size(), 1u);
         EXPECT_EQ(LiveParticles(), 0);
         EXPECT_EQ(score[0], 0);
     }
     // The entry edge lets it be, however far out.
     ResetWorld();
-    auto* falling = Listed(new Enemy(0, 0, 0, 0));
-    Place(falling, 30, EntryEdge() + 300);
+    auto* falling = Listed(new Enemy(0, 0, 0, 0), 30, EntryEdge() + 300);
     Velocity(falling, 0, -1);
     falling->r = r;
     StepWorld();
     EXPECT_FALSE(falling->dead);
     // Worn down while leaving: it still bursts and pays.
     ResetWorld();
-    auto* worn = Listed(new Enemy(0, 0, 0, 0));
-    Place(worn, SideEdge() + r + 5, 30);
+    auto* worn = Listed(new Enemy(0, 0, 0, 0), SideEdge() + r + 5, 30);
     worn->r = r;
     worn->data = 2;
     worn->update();
@@ -664,10 +548,7 @@ TEST(Enemies, AimEnemyAimsAtPlayerOneOrAFixedPoint) {
 
 TEST(Enemies, AimEnemyPhaseFlipsEveryUpdateAfterItsFirstPhase) {
     ResetWorld();
-    auto* enemy = Listed(new AimEnemy(0, 0, 0, 0));
-    enemy->r = 20;
-    enemy->data = 5;
-    enemy->data2 = 1000;
+    auto* enemy = Listed(Armed(new AimEnemy(0, 0, 0, 0), 20, 5));
     enemy->data4 = 20;
     for (int i = 1; i <= 21; i++) {
         enemy->update();
@@ -695,12 +576,8 @@ TEST(Enemies, AimEnemyPhaseFlipsEveryUpdateAfterItsFirstPhase) {
 TEST(Enemies, ChargeEnemyRestsThenChargesAtPlayerOne) {
     ResetWorld();
     Ship ship(-100, -200);
-    auto* enemy = Listed(new ChargeEnemy(0, 0, 0, 0));
-    Place(enemy, 50, 100);
+    auto* enemy = Listed(Armed(new ChargeEnemy(0, 0, 0, 0), 20, 5, 10), 50, 100);
     Velocity(enemy, 0, -3); // the director's speed does not move a resting enemy
-    enemy->r = 20;
-    enemy->data = 5;
-    enemy->data2 = 10;
     const float x0 = enemy->x, y0 = enemy->y;
     for (int i = 1; i <= 11; i++) {
         enemy->update();
@@ -724,11 +601,7 @@ TEST(Enemies, ChargeEnemyRestsThenChargesAtPlayerOne) {
 
     // Without player 1 it rams a random point of the field.
     ResetWorld();
-    auto* blind = Listed(new ChargeEnemy(0, 0, 0, 0));
-    Place(blind, 50, 100);
-    blind->r = 20;
-    blind->data = 5;
-    blind->data2 = 10;
+    auto* blind = Listed(Armed(new ChargeEnemy(0, 0, 0, 0), 20, 5, 10), 50, 100);
     blind->fireat = 11;
     srand(7);
     const int px = rand() % width - hw, py = rand() % height - hh;
@@ -771,10 +644,8 @@ TEST(Enemies, VeerAfterItsWaitTowardsItsSide) {
     for (int dir : {0, 1}) {
         ResetWorld();
         Enemy enemy(0, 0, 0, 0);
+        Armed(&enemy, 20, 5);
         Place(&enemy, 30, 30);
-        enemy.r = 20;
-        enemy.data = 5;
-        enemy.data2 = 1000;
         enemy.dir = dir;
         enemy.time = 2;
         enemy.update(); // 2 -> 1

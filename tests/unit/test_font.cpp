@@ -6,10 +6,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -59,54 +57,10 @@ struct FontFile {
     }
 };
 
-std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    const std::string path = TempPath(name);
-    FILE* f = fopen(path.c_str(), "wb");
-    if (f) {
-        if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-    }
-    return path;
-}
-
 void FreeFont(GLFONT* f) {
     if (!f) return;
     glFontDestroy(f);
     free(f);
-}
-
-// One vertex of a polygon in window coordinates, with its texture coordinate.
-struct FbVertex {
-    float x, y, s, t;
-};
-using Polygons = std::vector<std::vector<FbVertex>>;
-
-// What draw() sends to the rasteriser, caught in feedback mode.
-Polygons Feedback(const std::function<void()>& draw) {
-    static std::vector<GLfloat> buffer(1 << 17);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const GLint n = glRenderMode(GL_RENDER);
-    Polygons polygons;
-    EXPECT_GE(n, 0) << "feedback buffer overflow";
-    const int stride = 3 + 4 + 4; // x y z, rgba, strq
-    for (GLint i = 0; i < n;) {
-        const GLint token = static_cast<GLint>(buffer[i++]);
-        if (token == GL_POLYGON_TOKEN) {
-            const int count = static_cast<int>(buffer[i++]);
-            std::vector<FbVertex> poly;
-            for (int k = 0; k < count; k++, i += stride)
-                poly.push_back({buffer[i], buffer[i + 1], buffer[i + 7], buffer[i + 8]});
-            polygons.push_back(poly);
-        } else if (token == GL_PASS_THROUGH_TOKEN) {
-            i++;
-        } else {
-            ADD_FAILURE() << "unexpected feedback token " << token;
-            break;
-        }
-    }
-    return polygons;
 }
 
 float Area(const Polygons& polygons) {
@@ -131,10 +85,10 @@ Box Bounds(const Polygons& polygons, float ax, float ay) {
     Box b{1e9f, -1e9f, 1e9f, -1e9f};
     for (const auto& p : polygons)
         for (const FbVertex& v : p) {
-            b.left = std::min(b.left, v.x - hw - ax);
-            b.right = std::max(b.right, v.x - hw - ax);
-            b.bottom = std::min(b.bottom, v.y - hh - ay);
-            b.top = std::max(b.top, v.y - hh - ay);
+            b.left = std::min(b.left, v.x - ax);
+            b.right = std::max(b.right, v.x - ax);
+            b.bottom = std::min(b.bottom, v.y - ay);
+            b.top = std::max(b.top, v.y - ay);
         }
     return b;
 }
@@ -155,22 +109,13 @@ class FontTest : public testing::Test {
     }
     GLFONT* Load(const FontFile& file, const char* name = "test.fnt") {
         FreeFont(loaded);
-        loaded = glFontCreate(WriteFile(name, file.Bytes()).c_str(), static_cast<int>(tex));
+        loaded = glFontCreate(WriteFile(TempPath(name), file.Bytes()).c_str(), static_cast<int>(tex));
         return loaded;
     }
     // Text drawn with the font at an anchor and a scale, as the menu and the HUD place it.
     Polygons Text(GLFONT* f, void (*out)(const char*), const char* s, float ax = 20, float ay = 30,
                   float scale = 10) {
-        return Feedback([&] {
-            glMatrixMode(GL_MODELVIEW);
-            glLoadIdentity();
-            glFontBegin(f);
-            glTranslatef(ax, ay, 0);
-            glScalef(scale, scale, 1);
-            out(s);
-            glFontEnd();
-            glLoadIdentity();
-        });
+        return Feedback([&] { DrawText(f, out, s, ax, ay, 0, scale); });
     }
 };
 
@@ -214,7 +159,7 @@ TEST_F(FontTest, LoadsAWrittenFont) {
     // Bytes after the texel data are not read; a missing file gives no font.
     std::vector<uint8_t> longer = file.Bytes();
     longer.resize(longer.size() + 100, 0xff);
-    GLFONT* g = glFontCreate(WriteFile("longer.fnt", longer).c_str(), static_cast<int>(tex));
+    GLFONT* g = glFontCreate(WriteFile(TempPath("longer.fnt"), longer).c_str(), static_cast<int>(tex));
     EXPECT_NE(g, nullptr);
     FreeFont(g);
     EXPECT_EQ(glFontCreate(TempPath("no-such-font.fnt").c_str(), static_cast<int>(tex)), nullptr);
@@ -248,7 +193,7 @@ TEST_F(FontTest, AlignmentPlacesTheQuads) {
     bool topLeft = false, bottomRight = false;
     for (const auto& poly : b)
         for (const FbVertex& v : poly) {
-            const float x = v.x - hw - 20, y = v.y - hh - 30;
+            const float x = v.x - 20, y = v.y - 30;
             if (std::fabs(x) < 1e-3f && std::fabs(y) < 1e-3f) {
                 topLeft = true;
                 EXPECT_NEAR(v.s, 0.25f, 1e-5f);
@@ -302,7 +247,8 @@ TEST_F(FontTest, TextOnlyInsideABracket) {
 
     // No font (none loaded, or one whose table was freed) makes no font current.
     EXPECT_TRUE(Text(nullptr, glFontTextOut, "ABC").empty());
-    GLFONT* g = glFontCreate(WriteFile("second.fnt", FontFile().Bytes()).c_str(), static_cast<int>(tex));
+    GLFONT* g =
+        glFontCreate(WriteFile(TempPath("second.fnt"), FontFile().Bytes()).c_str(), static_cast<int>(tex));
     ASSERT_NE(g, nullptr);
     glFontDestroy(g);
     EXPECT_EQ(g->Char, nullptr);
@@ -360,7 +306,7 @@ TEST_F(FontTest, DamagedFilesGiveNoFontOrASoundOne) {
         if (rng() % 3 == 0) bytes.resize(rng() % (bytes.size() + 1)); // truncated
         if (rng() % 8 == 0) bytes.resize(bytes.size() + rng() % 2000, static_cast<uint8_t>(rng()));
 
-        const std::string path = WriteFile("fuzz.fnt", bytes);
+        const std::string path = WriteFile(TempPath("fuzz.fnt"), bytes);
         GLFONT* f = glFontCreate(path.c_str(), static_cast<int>(tex));
         if (!f) {
             refused++;
@@ -392,7 +338,8 @@ TEST_F(FontTest, DamagedFilesGiveNoFontOrASoundOne) {
     many.first = -128;
     many.last = 255;
     EXPECT_EQ(Load(many), nullptr);
-    EXPECT_EQ(glFontCreate(WriteFile("empty.fnt", {}).c_str(), static_cast<int>(tex)), nullptr);
+    EXPECT_EQ(glFontCreate(WriteFile(TempPath("empty.fnt"), std::string()).c_str(), static_cast<int>(tex)),
+              nullptr);
 }
 
 // ---------------------------------------------------------------- the game's font
@@ -417,10 +364,7 @@ struct Lit {
     bool any() const { return left <= right; }
 };
 Lit LitPixels() {
-    std::vector<uint8_t> rgb(3 * width * height);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    const std::vector<uint8_t> rgb = ReadScreen();
     Lit lit;
     for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++) {
@@ -473,20 +417,9 @@ TEST_F(FontTest, GameFontCoversTheGameText) {
 
     // The menu title: centred, scale 60, a band about 60 pixels tall below the anchor.
     auto draw = [f](const char* text, float x, float y, float z, float scale, bool centred) {
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        ClearFrame();
         glColor3f(1, 1, 1);
-        glFontBegin(f);
-        glTranslatef(x, y, z);
-        glScalef(scale, scale, 1);
-        if (centred)
-            glFontTextOutc(text);
-        else
-            glFontTextOut(text);
-        glFontEnd();
-        glLoadIdentity();
+        DrawText(f, centred ? glFontTextOutc : glFontTextOut, text, x, y, z, scale);
         return LitPixels();
     };
     const int titleY = qh + 20;

@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <typeinfo>
@@ -20,19 +21,8 @@
 #include "shell/orientation.h"
 #include "shell/settings.h"
 #include "world/effects.h"
-#include "world/grid.h"
 
 namespace {
-
-const float PI = 3.14159265f;
-
-Player* AddShip(float x, float y) {
-    player = new Player();
-    player->x = x;
-    player->y = y;
-    AddObject(player);
-    return player;
-}
 
 // The objects added since the list had `before` entries.
 std::vector<Object*> NewObjects(int before) {
@@ -91,15 +81,9 @@ Object* SpawnOne() {
 
 // The satellites in play must be exactly the ones counted, and the core must be listed.
 void CheckBossBookkeeping() {
-    int inPlay = 0;
-    bool coreListed = BOSS == nullptr;
-    for (Object* o = firstObject; o; o = o->next) {
-        if (auto* s = dynamic_cast<BossEnemy*>(o))
-            if (s->inPlay) inPlay++;
-        if (o == BOSS) coreListed = true;
-    }
-    ASSERT_EQ(nBoss2, inPlay);
-    ASSERT_TRUE(coreListed);
+    ASSERT_EQ(nBoss2, SatellitesInPlay());
+    const std::vector<Object*> list = Objects();
+    ASSERT_TRUE(!BOSS || std::find(list.begin(), list.end(), BOSS) != list.end());
 }
 
 // One frame of the game without the background, the HUD and the buffer swap, for long runs;
@@ -109,10 +93,7 @@ void PlayFrame(int frame, int renderEvery) {
         Render();
         return;
     }
-    fpsm = 1;
-    ClearGrid();
-    UpdateObjects();
-    CollideObjects();
+    StepWorld();
     UpdateParticles();
     dist += 2;
     if (dist >= 80) {
@@ -167,8 +148,7 @@ TEST(Director, CountdownRange) {
     // Two players: half the range.
     ResetWorld();
     nBoss = 2;
-    player2 = new Player();
-    AddObject(player2);
+    AddShip(0, -200, 1);
     srand(11);
     Director();
     EXPECT_EQ(rn, (r[0] % 300) / 2 - 2 - 1);
@@ -243,9 +223,7 @@ TEST(Director, SatelliteNumberAndSpacing) {
     boss = 51;
     rn = 0;
     Director();
-    std::vector<BossEnemy*> sats;
-    for (Object* o : Objects())
-        if (auto* s = dynamic_cast<BossEnemy*>(o)) sats.push_back(s);
+    std::vector<BossEnemy*> sats = Satellites();
     ASSERT_EQ(sats.size(), 15u);
     for (int i = 0; i < 15; i++)
         EXPECT_NEAR(sats[i]->rot2, i * 2 * PI / 15, 1e-5);
@@ -255,9 +233,7 @@ TEST(Director, SatelliteNumberAndSpacing) {
     bossStartingSatelites = 1;
     nBoss = 3;
     CreateBoss();
-    sats.clear();
-    for (Object* o : Objects())
-        if (auto* s = dynamic_cast<BossEnemy*>(o)) sats.push_back(s);
+    sats = Satellites();
     ASSERT_EQ(sats.size(), 4u);
     const float expected[4] = {0, PI / 2, PI, 3 * PI / 2};
     for (int i = 0; i < 4; i++)
@@ -334,15 +310,14 @@ TEST(Director, CampingWithTheLightningGunDrawsRockets) {
         const std::vector<int> r = RandAfter(seed, 3);
         if (r[1] % 8 != 0 && r[2] % 2 != 0) break;
     }
-    const float top = LANDSCAPE ? hw - 100.0f : hh - 100.0f;
+    const float top = EntryEdge() - 100;
     for (int camping = 0; camping < 3; camping++) {
         ResetWorld();
         OnlyKind(ROCKET);
         chanceOfRocketEnemy = 8;
-        Player* ship = AddShip(LANDSCAPE ? top : 0, LANDSCAPE ? 0 : top);
         // 0: lightning near the top; 1: lightning further back; 2: another gun near the top.
+        Player* ship = AddShip(0, camping == 1 ? 0 : top);
         ship->gun = camping == 2 ? GUN_CHARGE : GUN_LIGHTNING;
-        if (camping == 1) (LANDSCAPE ? ship->x : ship->y) = 0;
         srand(seed);
         Object* e = SpawnOne();
         EXPECT_EQ(KindOf(e), camping == 0 ? ROCKET : PLAIN) << "case " << camping;
@@ -351,10 +326,7 @@ TEST(Director, CampingWithTheLightningGunDrawsRockets) {
     ResetWorld();
     OnlyKind(ROCKET);
     chanceOfRocketEnemy = 8;
-    player2 = new Player();
-    AddObject(player2);
-    (LANDSCAPE ? player2->x : player2->y) = top;
-    player2->gun = GUN_LIGHTNING;
+    AddShip(0, top, 1)->gun = GUN_LIGHTNING;
     srand(seed);
     EXPECT_EQ(KindOf(SpawnOne()), ROCKET);
 }
@@ -367,6 +339,15 @@ TEST(Director, RandomDrawsOfWholeSpawns) {
         if (r[i++] % 5 == 0) return CHARGING;
         if (r[i++] % 8 == 0) return ROCKET;
         return PLAIN;
+    };
+    // Then radius, sides and firing period of each kind, as the least value and the number of
+    // values drawn from (none for the aiming enemy's fixed period), in the order of Kind.
+    struct Draws {
+        int r, rValues, sides, sidesValues, rate, rateValues;
+    };
+    const Draws draws[] = {
+        {35, 15, 7 + 1, 10, 10, 0}, {20, 5, 5, 10, 10, 10}, {15, 5, 20, 5, 30, 260},
+        {25, 25, 3, 7, 60, 20},     {25, 25, 3, 7, 30, 20},
     };
     for (Kind want : {AIMING, CIRCLE, CHARGING, ROCKET, PLAIN}) {
         unsigned seed = 1;
@@ -391,44 +372,18 @@ TEST(Director, RandomDrawsOfWholeSpawns) {
         // Position across the entry edge, then the speed, then the constructor's side choice.
         const int across = r[i++] % 400 - 200;
         const float speed = -(0.4f + 0.1f * (r[i++] % 4));
-        EXPECT_FLOAT_EQ(LANDSCAPE ? e->x : e->y, LANDSCAPE ? hw + 100 : hh + 100);
-        EXPECT_FLOAT_EQ(LANDSCAPE ? e->y : e->x, across);
-        EXPECT_FLOAT_EQ(LANDSCAPE ? e->vx : e->vy, speed);
-        EXPECT_FLOAT_EQ(LANDSCAPE ? e->vy : e->vx, 0);
+        EXPECT_FLOAT_EQ(Along(e), EntryEdge() + 100);
+        EXPECT_FLOAT_EQ(Across(e), across);
+        EXPECT_FLOAT_EQ(AlongV(e), speed);
+        EXPECT_FLOAT_EQ(AcrossV(e), 0);
         if (want != CHARGING) {
             EXPECT_EQ(static_cast<Enemy*>(e)->dir, r[i++] % 2);
         }
-        switch (want) {
-        case AIMING:
-            EXPECT_EQ(e->r, 35 + r[i++] % 15);
-            EXPECT_EQ(e->data, 7 + r[i++] % 10 + 1);
-            EXPECT_EQ(e->data2, 10);
-            EXPECT_EQ(e->data4, 15 + r[i++] % 30);
-            break;
-        case CIRCLE:
-            EXPECT_EQ(e->r, 20 + r[i++] % 5);
-            EXPECT_EQ(e->data, 5 + r[i++] % 10);
-            EXPECT_EQ(e->data2, 10 + r[i++] % 10);
-            break;
-        case CHARGING:
-            EXPECT_EQ(e->r, 15 + r[i++] % 5);
-            EXPECT_EQ(e->data, 20 + r[i++] % 5);
-            EXPECT_EQ(e->data2, 30 + r[i++] % 260);
-            break;
-        case ROCKET:
-            EXPECT_EQ(e->r, 25 + r[i++] % 25);
-            EXPECT_EQ(e->data, 3 + r[i++] % 7);
-            EXPECT_EQ(e->data2, 60 + r[i++] % 20);
-            break;
-        case PLAIN:
-            EXPECT_EQ(e->r, 25 + r[i++] % 25);
-            EXPECT_EQ(e->data, 3 + r[i++] % 7);
-            EXPECT_EQ(e->data2, 30 + r[i++] % 20);
-            break;
-        }
-        if (want != AIMING) {
-            EXPECT_EQ(e->data4, 3);
-        }
+        const Draws& d = draws[want];
+        EXPECT_EQ(e->r, d.r + r[i++] % d.rValues);
+        EXPECT_EQ(e->data, d.sides + r[i++] % d.sidesValues);
+        EXPECT_EQ(e->data2, d.rateValues ? d.rate + r[i++] % d.rateValues : d.rate);
+        EXPECT_EQ(e->data4, want == AIMING ? 15 + r[i++] % 30 : 3);
         EXPECT_EQ(rn, r[0] % 300 - nBoss - (want == PLAIN ? 1 : 0));
         // Nothing else was drawn.
         EXPECT_EQ(rand(), r[i]) << "kind " << want;
@@ -575,7 +530,7 @@ TEST(Frame, ZeroDivisorsDoNotStopTheGame) {
         HoldKey(SDLK_SLASH);
         HoldKey(SDLK_b);
         player->gun = GUN_LIGHTNING; // camping at the top asks for the third of 2
-        (LANDSCAPE ? player->x : player->y) = LANDSCAPE ? hw - 50.0f : hh - 50.0f;
+        Place(player, Across(player), EntryEdge() - 50);
         for (int frame = 0; frame < 1000; frame++) {
             Render();
             CheckBossBookkeeping();

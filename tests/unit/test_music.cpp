@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "harness.h"
+
 namespace {
 
 const std::string kMusicPath = std::string(KORVEL_DATA_DIR) + "/music1.xm";
@@ -102,11 +104,7 @@ TEST(Music, PlaysAudiblyOnEveryChannelAndLoops) {
 }
 
 TEST(Music, LoadsAndPlaysInSdlMixer) {
-    setenv("SDL_AUDIODRIVER", "dummy", 0); // keep whatever the caller chose
-    if (!SDL_WasInit(SDL_INIT_AUDIO)) {
-        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
-    }
-    ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096), 0) << Mix_GetError();
+    ASSERT_NO_FATAL_FAILURE(OpenMixer());
 
     Mix_Music* music = Mix_LoadMUS(kMusicPath.c_str());
     EXPECT_NE(music, nullptr) << Mix_GetError();

@@ -13,26 +13,6 @@
 #include "shell/orientation.h"
 #include "shell/settings.h"
 
-namespace {
-
-// "along" is the axis the enemies come in on (y, landscape x); pick-ups sink or settle along it.
-void Place(Object* o, float across, float along) {
-    o->x = LANDSCAPE ? along : across;
-    o->y = LANDSCAPE ? across : along;
-}
-float Along(const Object* o) {
-    return LANDSCAPE ? o->x : o->y;
-}
-float AlongV(const Object* o) {
-    return LANDSCAPE ? o->vx : o->vy;
-}
-
-template <class T> T* Listed(T* o) {
-    return static_cast<T*>(AddObject(o));
-}
-
-} // namespace
-
 TEST(Pickups, OneKillDropsACapsuleForEachPlayerPastItsThreshold) {
     ResetWorld();
     score[0] = 6000;
@@ -85,12 +65,8 @@ TEST(Pickups, ThresholdsRunAcrossGames) {
 
 TEST(Pickups, CapsuleSinksAndShotsPassThroughIt) {
     ResetWorld();
-    auto* capsule = Listed(new PowerUp(0, 0, 1));
-    Place(capsule, 30, 30);
-    auto* shot = Listed(new Pbullet(0, 0, 0, 0, 0));
-    Place(shot, 30, 24);
-    shot->vx = LANDSCAPE ? 4 : 0;
-    shot->vy = LANDSCAPE ? 0 : 4;
+    auto* capsule = Listed(new PowerUp(0, 0, 1), 30, 30);
+    Object* shot = AddShot(30, 24);
     StepWorld();
     // Both at 28 along: the shot's point sits on the capsule.
     EXPECT_FLOAT_EQ(Along(capsule), 28);
@@ -101,16 +77,15 @@ TEST(Pickups, CapsuleSinksAndShotsPassThroughIt) {
     StepWorld(9);
     EXPECT_FLOAT_EQ(Along(capsule), 10);
     // Below the field it keeps sinking, out of reach but still listed.
-    Place(capsule, 30, LANDSCAPE ? -hw - 50.0f : -hh - 50.0f);
+    Place(capsule, 30, -EntryEdge() - 50);
     StepWorld(5);
     EXPECT_EQ(CountOf<PowerUp>(), 1);
-    EXPECT_FLOAT_EQ(Along(capsule), (LANDSCAPE ? -hw : -hh) - 60.0f);
+    EXPECT_FLOAT_EQ(Along(capsule), -EntryEdge() - 60);
 }
 
 TEST(Pickups, ReleasedTokenFallsAtSpeedOneAfterFiftyFrames) {
     ResetWorld();
-    auto* token = Listed(new Health(0, 0, 0, 0));
-    Place(token, 0.5f, 100);
+    auto* token = Listed(new Health(0, 0, 0, 0), 0.5f, 100);
     StepWorld(49);
     EXPECT_NEAR(AlongV(token), -0.98f, 1e-4);
     StepWorld();
@@ -167,15 +142,9 @@ TEST(Pickups, MagnetPrefersPlayerOne) {
 TEST(Pickups, TokenOfARemovedShipGoesFree) {
     for (int bound : {1, 2}) {
         ResetWorld();
-        auto* first = Listed(new Player());
-        auto* second = Listed(new Player());
-        second->p = 1;
-        player = first;
-        player2 = second;
-        Place(first, -150, -200);
-        Place(second, 150, -200);
-        auto* token = Listed(new Health(0, 0, 0, 0));
-        Place(token, 0.5f, 200);
+        Player* first = AddShip(-150, -200);
+        Player* second = AddShip(150, -200, 1);
+        auto* token = Listed(new Health(0, 0, 0, 0), 0.5f, 200);
         token->on = bound;
         StepWorld();
         ASSERT_EQ(token->on, bound);
@@ -193,9 +162,7 @@ TEST(Pickups, TokenOfARemovedShipGoesFree) {
 
 TEST(Pickups, ShipCollectsTokensAndCapsules) {
     ResetWorld();
-    auto* ship = Listed(new Player());
-    player = ship;
-    Place(ship, 30, -200); // off the grid's borders, so the capsule's point lands in a cell
+    Player* ship = AddShip(30, -200); // off the grid's borders, so the capsule's point lands in a cell
     ship->gun = GUN_STRAIGHT;
     ship->level[GUN_STRAIGHT] = 2;
     auto* capsule = Listed(new PowerUp(ship->x, ship->y + (LANDSCAPE ? 0 : 2), GUN_CHARGE));

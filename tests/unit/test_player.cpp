@@ -1,11 +1,9 @@
 // The player ship: its guns, the lightning lock-on, damage and the death sequence, the life bar
 // and power-ups. Ships are driven through the object list with keys held as the game reads them.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
 #include <vector>
 
 #include "enemies/enemy.h"
@@ -22,68 +20,46 @@
 
 namespace {
 
-class PlayerTest : public testing::Test {
-  protected:
-    void SetUp() override { ResetWorld(); }
-    void TearDown() override { ResetWorld(); }
-};
-
-struct Point {
-    float x, y;
-};
-
-// A point `ahead` units in front of the ship (up, or right in landscape) and `across` to its side.
-Point Along(const Object* s, float ahead, float across) {
-    return LANDSCAPE ? Point{s->x + ahead, s->y + across} : Point{s->x + across, s->y + ahead};
-}
+using PlayerTest = CleanWorld;
 
 // Puts o at `ahead` / `across` from the ship s.
 void PutAhead(Object* o, const Object* s, float ahead, float across = 0) {
-    Point p = Along(s, ahead, across);
-    o->x = p.x;
-    o->y = p.y;
+    Place(o, Across(s) + across, Along(s) + ahead);
 }
 
-// A one-player game's ship, moved off the grid's cell borders so that points can meet it.
-Player* OneShip() {
+// A one-player game's ship with the given gun at the given level, moved off the grid's cell
+// borders so that points can meet it.
+Player* OneShip(int gun = GUN_STRAIGHT, int level = 0) {
     StartGame(false);
     player->x = 30;
     player->y = -190;
+    player->gun = gun;
+    player->level[gun] = level;
     return player;
 }
 
 // A still enemy with many sides that never fires.
 Enemy* StillEnemy(const Object* s, float ahead, float across, int sides = 50, float r = 20) {
-    Enemy* e = new Enemy(0, 0, 0, 0);
+    Enemy* e = Listed(Armed(new Enemy(0, 0, 0, 0), r, sides, 1000000));
     PutAhead(e, s, ahead, across);
-    e->data = sides;
-    e->data2 = 1000000;
-    e->r = r;
-    AddObject(e);
     return e;
+}
+
+// An enemy dart touching the ship s.
+Object* DartOn(const Object* s) {
+    return AddObject(new Ebullet(s->x + 1, s->y, 0, 0));
 }
 
 // (ahead, across, owner) of every plain shot relative to the ship, sorted; checks their velocity.
 std::vector<std::vector<float>> Shots(const Player* s) {
     std::vector<std::vector<float>> list;
-    for (Object* o : Objects()) {
-        auto* b = dynamic_cast<Pbullet*>(o);
-        if (!b) continue;
-        EXPECT_FLOAT_EQ(LANDSCAPE ? b->vx : b->vy, 6);
-        EXPECT_FLOAT_EQ(LANDSCAPE ? b->vy : b->vx, 0);
-        const float ahead = LANDSCAPE ? b->x - s->x : b->y - s->y;
-        const float across = LANDSCAPE ? b->y - s->y : b->x - s->x;
-        list.push_back({ahead, across, static_cast<float>(b->data4)});
+    for (Pbullet* b : ObjectsOf<Pbullet>()) {
+        EXPECT_FLOAT_EQ(AlongV(b), 6);
+        EXPECT_FLOAT_EQ(AcrossV(b), 0);
+        list.push_back({Along(b) - Along(s), Across(b) - Across(s), static_cast<float>(b->data4)});
     }
     std::sort(list.begin(), list.end());
     return list;
-}
-
-int LiveParticles() {
-    int n = 0;
-    for (const Explosion& e : boom)
-        n += e.valid;
-    return n;
 }
 
 // Frames, counted from the first, after which the ship's timer shows a fresh zap.
@@ -135,8 +111,7 @@ TEST_F(PlayerTest, StraightGunMuzzlePointsByLevel) {
     };
     for (int level = 0; level < 3; level++) {
         ResetWorld();
-        Player* ship = OneShip();
-        ship->level[GUN_STRAIGHT] = level;
+        Player* ship = OneShip(GUN_STRAIGHT, level);
         StepWorld();
         HoldKey(SDLK_SLASH);
         StepWorld();
@@ -158,8 +133,8 @@ TEST_F(PlayerTest, FireKeysOfOneAndTwoPlayersAndTheSecondShipScoresForItself) {
     StepWorld();
     EXPECT_EQ(Shots(first), (std::vector<Shot>{{31, 0, 0}}));
     HoldKey(SDLK_SLASH, false);
-    for (Object* o : Objects())
-        if (dynamic_cast<Pbullet*>(o)) o->dead = true;
+    for (Pbullet* b : ObjectsOf<Pbullet>())
+        b->dead = true;
     StepWorld();
 
     // The second ship fires with B; its shot carries owner 1 and credits score[1].
@@ -176,9 +151,7 @@ TEST_F(PlayerTest, FireKeysOfOneAndTwoPlayersAndTheSecondShipScoresForItself) {
 }
 
 TEST_F(PlayerTest, ChargeGunKeysWhileAChargeShotIsInFlight) {
-    Player* ship = OneShip();
-    ship->gun = GUN_CHARGE;
-    ship->level[GUN_CHARGE] = 1;
+    Player* ship = OneShip(GUN_CHARGE, 1);
     chargebullet[0] = true;
 
     // Z keeps charging in a one-player game although a charge shot is in flight...
@@ -203,11 +176,10 @@ TEST_F(PlayerTest, ChargeGunKeysWhileAChargeShotIsInFlight) {
     EXPECT_EQ(shot->data2, 1);
     EXPECT_EQ(shot->data4, 0);
     EXPECT_EQ(shot->data, TAG_CHARGE_SHOT);
-    Point muzzle = Along(ship, 36, 0); // 30 ahead, plus the first step of 6
-    EXPECT_FLOAT_EQ(shot->x, muzzle.x);
-    EXPECT_FLOAT_EQ(shot->y, muzzle.y);
-    EXPECT_FLOAT_EQ(LANDSCAPE ? shot->vx : shot->vy, 6);
-    EXPECT_FLOAT_EQ(LANDSCAPE ? shot->vy : shot->vx, 0);
+    EXPECT_FLOAT_EQ(Along(shot), Along(ship) + 36); // 30 ahead, plus the first step of 6
+    EXPECT_FLOAT_EQ(Across(shot), Across(ship));
+    EXPECT_FLOAT_EQ(AlongV(shot), 6);
+    EXPECT_FLOAT_EQ(AcrossV(shot), 0);
     EXPECT_TRUE(chargebullet[0]);
     EXPECT_EQ(ship->fireat, 0);
 }
@@ -243,9 +215,7 @@ TEST_F(PlayerTest, ChargeStopsAtItsCapPossiblyOneStepAbove) {
     const float step[3] = {0, 0.2f, 0.4f};
     for (int level = 1; level <= 2; level++) {
         ResetWorld();
-        Player* ship = OneShip();
-        ship->gun = GUN_CHARGE;
-        ship->level[GUN_CHARGE] = level;
+        Player* ship = OneShip(GUN_CHARGE, level);
         const float cap = 2.0f * level + 15;
         HoldKey(SDLK_z);
         StepWorld(200);
@@ -259,9 +229,7 @@ TEST_F(PlayerTest, ChargeStopsAtItsCapPossiblyOneStepAbove) {
 }
 
 TEST_F(PlayerTest, ATapLaunchesAnEmptyChargeShotThatReleasesTheFlagAtOnce) {
-    Player* ship = OneShip();
-    ship->gun = GUN_CHARGE;
-    ship->level[GUN_CHARGE] = 1;
+    Player* ship = OneShip(GUN_CHARGE, 1);
     HoldKey(SDLK_z);
     StepWorld();
     HoldKey(SDLK_z, false);
@@ -318,9 +286,7 @@ TEST_F(PlayerTest, LightningReachGrowsWithLevelMeasuredToTheRim) {
     for (int level = 0; level < 3; level++)
         for (float offset : {-1.5f, -0.5f, 50.0f}) {
             ResetWorld();
-            Player* ship = OneShip();
-            ship->gun = GUN_LIGHTNING;
-            ship->level[GUN_LIGHTNING] = level;
+            Player* ship = OneShip(GUN_LIGHTNING, level);
             const float reach2 = 40000.0f + 10000.0f * level;
             const float r = 20;
             Enemy* target = StillEnemy(ship, std::sqrt(reach2 + r * r + offset), 0, 50, r);
@@ -347,9 +313,7 @@ TEST_F(PlayerTest, LightningZapsEvery8Or4Or3Frames) {
     };
     for (int level = 0; level < 3; level++) {
         ResetWorld();
-        Player* ship = OneShip();
-        ship->gun = GUN_LIGHTNING;
-        ship->level[GUN_LIGHTNING] = level;
+        Player* ship = OneShip(GUN_LIGHTNING, level);
         Enemy* target = StillEnemy(ship, 120, 10, 100);
         HoldKey(SDLK_SLASH);
         EXPECT_EQ(ZapFrames(ship, 32), expected[level]) << "level " << level;
@@ -368,17 +332,10 @@ TEST_F(PlayerTest, LightningZapsEvery8Or4Or3Frames) {
 }
 
 TEST_F(PlayerTest, LightningIgnoresShotsRocketsPowerUpsAndTargetsBeyondTheFarEdge) {
-    Player* ship = OneShip();
-    ship->gun = GUN_LIGHTNING;
-    Object* big = new EbulletBig(0, 0, 0, 0);
-    PutAhead(big, ship, 60);
-    AddObject(big);
-    Object* rocket = new ERocket(0, 0);
-    PutAhead(rocket, ship, 150);
-    AddObject(rocket);
-    Object* capsule = new PowerUp(0, 0, 1);
-    PutAhead(capsule, ship, 100, 20);
-    AddObject(capsule);
+    Player* ship = OneShip(GUN_LIGHTNING);
+    PutAhead(Listed(new EbulletBig(0, 0, 0, 0)), ship, 60);
+    PutAhead(Listed(new ERocket(0, 0)), ship, 150);
+    PutAhead(Listed(new PowerUp(0, 0, 1)), ship, 100, 20);
     HoldKey(SDLK_SLASH);
     StepWorld();
     EXPECT_EQ(ship->obj, nullptr);
@@ -392,9 +349,8 @@ TEST_F(PlayerTest, LightningIgnoresShotsRocketsPowerUpsAndTargetsBeyondTheFarEdg
 
     // Near the far edge: an enemy not yet on the field is out of bounds however close.
     ResetWorld();
-    ship = OneShip();
-    ship->gun = GUN_LIGHTNING;
-    (LANDSCAPE ? ship->x : ship->y) = (LANDSCAPE ? hw : hh) - 100.0f;
+    ship = OneShip(GUN_LIGHTNING);
+    Place(ship, Across(ship), EntryEdge() - 100);
     target = StillEnemy(ship, 101, 0, 50, 10); // centre just beyond the edge
     HoldKey(SDLK_SLASH);
     StepWorld(2);
@@ -414,19 +370,13 @@ TEST_F(PlayerTest, LockIsDroppedWhenTheTargetIsDestroyedOrDeleted) {
     for (Player* s : {first, second})
         s->gun = GUN_LIGHTNING;
     Enemy* target = StillEnemy(first, 0, 0, 50, 60);
-    if (LANDSCAPE) {
-        target->x = -150;
-        target->y = 0;
-    } else {
-        target->x = 0;
-        target->y = -100;
-    }
+    Place(target, 0, LANDSCAPE ? -150 : -100);
     HoldKey(SDLK_SLASH);
     HoldKey(SDLK_b);
     StepWorld();
     ASSERT_EQ(first->obj, target);
     ASSERT_EQ(second->obj, target);
-    const Point spot = {target->x, target->y};
+    const float spotX = target->x, spotY = target->y;
     target->dead = true;
     StepWorld();
     EXPECT_EQ(first->obj, nullptr);
@@ -436,8 +386,8 @@ TEST_F(PlayerTest, LockIsDroppedWhenTheTargetIsDestroyedOrDeleted) {
 
     // A zap that wears the target down to 2 sides drops the lock at once.
     Enemy* weak = StillEnemy(first, 0, 0, 3, 60);
-    weak->x = spot.x;
-    weak->y = spot.y;
+    weak->x = spotX;
+    weak->y = spotY;
     HoldKey(SDLK_b, false);
     StepWorld();
     EXPECT_EQ(weak->data, 2);
@@ -448,12 +398,11 @@ TEST_F(PlayerTest, LockIsDroppedWhenTheTargetIsDestroyedOrDeleted) {
 }
 
 TEST_F(PlayerTest, EnemyBulletCostsALifeThenExplosionsPauseAndBlinking) {
-    Player* ship = OneShip();
-    ship->gun = GUN_LIGHTNING;
+    Player* ship = OneShip(GUN_LIGHTNING);
     ship->level[0] = 1;
     ship->level[1] = 2;
     ship->level[2] = 2;
-    Object* bullet = AddObject(new Ebullet(ship->x + 1, ship->y, 0, 0));
+    Object* bullet = DartOn(ship);
     StepWorld();
     EXPECT_EQ(lives, 4);
     EXPECT_EQ(ship->flash, 175);
@@ -477,10 +426,10 @@ TEST_F(PlayerTest, EnemyBulletCostsALifeThenExplosionsPauseAndBlinking) {
         const float flash = ship->flash, x = ship->x, y = ship->y;
         const bool on = ship->on;
         const int particles = LiveParticles(), shots = CountOf<Pbullet>();
-        if (f == 20 || f == 60 || f == 100) AddObject(new Ebullet(ship->x + 1, ship->y, 0, 0));
+        if (f == 20 || f == 60 || f == 100) DartOn(ship);
         StepWorld();
-        for (Object* o : Objects())
-            if (dynamic_cast<Ebullet*>(o)) o->dead = true;
+        for (Ebullet* b : ObjectsOf<Ebullet>())
+            b->dead = true;
         EXPECT_NE(ship->on, on) << "blinks, frame " << f;
         const bool grew = LiveParticles() > particles;
         if (flash >= 110) {
@@ -521,7 +470,7 @@ TEST_F(PlayerTest, HoldingCMakesHitsFreeForBothShips) {
     for (Player* s : {player, player2}) {
         s->x += 3;
         s->y += 3;
-        AddObject(new Ebullet(s->x + 1, s->y, 0, 0));
+        DartOn(s);
     }
     StepWorld();
     EXPECT_EQ(lives, 10);
@@ -533,9 +482,9 @@ TEST_F(PlayerTest, HoldingCMakesHitsFreeForBothShips) {
     EXPECT_EQ(e->data, 0);
     EXPECT_EQ(lives, 10);
     HoldKey(SDLK_c, false);
-    for (Object* o : Objects())
-        if (dynamic_cast<Ebullet*>(o)) o->dead = true;
-    AddObject(new Ebullet(player->x + 1, player->y, 0, 0));
+    for (Ebullet* b : ObjectsOf<Ebullet>())
+        b->dead = true;
+    DartOn(player);
     StepWorld();
     EXPECT_EQ(lives, 9);
 }
@@ -543,7 +492,7 @@ TEST_F(PlayerTest, HoldingCMakesHitsFreeForBothShips) {
 TEST_F(PlayerTest, LastLifeOpensGameOverOnlyAfterTheDeathSequence) {
     Player* ship = OneShip();
     lives = 0;
-    Object* bullet = AddObject(new Ebullet(ship->x + 1, ship->y, 0, 0));
+    Object* bullet = DartOn(ship);
     StepWorld();
     bullet->dead = true;
     ASSERT_EQ(lives, -1);
@@ -571,7 +520,7 @@ TEST_F(PlayerTest, SecondShipVanishesAtOnceAndNeverOpensGameOver) {
     StartGame(true);
     lives = 0;
     player->x += 3;
-    Object* bullet = AddObject(new Ebullet(player->x + 1, player->y, 0, 0));
+    Object* bullet = DartOn(player);
     StepWorld();
     bullet->dead = true;
     ASSERT_EQ(lives, -1);
@@ -595,7 +544,7 @@ TEST_F(PlayerTest, SecondShipVanishesAtOnceAndNeverOpensGameOver) {
     StartGame(true);
     lives = 0;
     player2->x += 3;
-    bullet = AddObject(new Ebullet(player2->x + 1, player2->y, 0, 0));
+    bullet = DartOn(player2);
     StepWorld();
     bullet->dead = true;
     StepWorld();

@@ -23,12 +23,10 @@
 
 namespace {
 
-class ScreensTest : public testing::Test {
+class ScreensTest : public CleanWorld {
   protected:
-    void SetUp() override { ResetWorld(); }
     void TearDown() override {
-        ReleaseAllKeys();
-        ResetWorld();
+        CleanWorld::TearDown();
         if (ownFont) {
             // Leave the program without a font again, as the harness has it.
             GLuint id = static_cast<GLuint>(font->Tex);
@@ -54,28 +52,19 @@ class ScreensTest : public testing::Test {
     bool ownFont = false;
 };
 
-// One frame of the overlays at the current fpsm, on a cleared screen, in the frame step's white.
-void Frame() {
-    preDraw();
-    glColor3f(1, 1, 1);
-    UpdateAnimations();
+// Frames of the overlays at the current fpsm, each on a cleared screen, in the frame step's white.
+void Frame(int frames = 1) {
+    for (int f = 0; f < frames; f++) {
+        preDraw();
+        glColor3f(1, 1, 1);
+        UpdateAnimations();
+    }
 }
 
 Menu* OpenMenu() {
     auto* menu = new Menu();
     AddAnimation(menu);
     return menu;
-}
-
-// The back buffer's pixels in a world-coordinate box.
-std::vector<unsigned char> Area(float x0, float y0, float x1, float y1) {
-    const int w = static_cast<int>(x1 - x0), h = static_cast<int>(y1 - y0);
-    std::vector<unsigned char> rgb(3 * w * h);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(static_cast<int>(x0 + hw), static_cast<int>(y0 + hh), w, h, GL_RGB, GL_UNSIGNED_BYTE,
-                 rgb.data());
-    return rgb;
 }
 
 int Lit(const std::vector<unsigned char>& rgb) {
@@ -87,28 +76,21 @@ int Lit(const std::vector<unsigned char>& rgb) {
 
 // The band of the game-over screen's winner line: scale 9 hanging below y = -80.
 std::vector<unsigned char> WinnerBand() {
-    return Area(-80, -93, 80, -76);
+    return ReadArea(-80, -93, 80, -76);
 }
 
 // What a winner line looks like when drawn alone.
 std::vector<unsigned char> Reference(const char* text) {
     preDraw();
     glColor3f(1, 1, 1);
-    glPushMatrix();
-    glFontBegin(font);
-    glTranslatef(0, -80, 0);
-    glScalef(9, 9, 1);
-    glFontTextOutc(text);
-    glFontEnd();
-    glPopMatrix();
+    DrawText(font, glFontTextOutc, text, 0, -80, 0, 9);
     return WinnerBand();
 }
 
 TEST_F(ScreensTest, MenuIgnoresFireHeldSinceItOpenedUntilReleased) {
     OpenMenu();
     HoldKey(SDLK_z);
-    for (int f = 0; f < 3; f++)
-        Frame();
+    Frame(3);
     EXPECT_EQ(nAnim, 1);
     EXPECT_EQ(player, nullptr);
     HoldKey(SDLK_z, false);
@@ -161,8 +143,7 @@ TEST_F(ScreensTest, MenuVTogglesVsyncOncePerPress) {
     OpenMenu();
     const int start = vsync;
     HoldKey(SDLK_v);
-    for (int f = 0; f < 4; f++)
-        Frame();
+    Frame(4);
     EXPECT_EQ(vsync, start == 1 ? 0 : 1);
     HoldKey(SDLK_v, false);
     Frame();
@@ -176,8 +157,7 @@ TEST_F(ScreensTest, MenuSSilencesAndRestoresTheMixer) {
     Mix_VolumeMusic(128);
     OpenMenu();
     HoldKey(SDLK_s);
-    for (int f = 0; f < 4; f++)
-        Frame(); // one press, however long
+    Frame(4); // one press, however long
     EXPECT_FALSE(sound);
     EXPECT_EQ(Mix_VolumeMusic(-1), 0);
     EXPECT_EQ(Mix_Volume(-1, -1), 0);
@@ -309,7 +289,7 @@ TEST_F(ScreensTest, GameOverNamesTheWinnerOfATwoPlayerGameOnly) {
         twoPlayers = false; // the screen remembers the game that ended
         Frame();
         const std::vector<unsigned char> band = WinnerBand();
-        EXPECT_GT(Lit(Area(-60, -15, 60, 0)), 0) << "GAME OVER";
+        EXPECT_GT(Lit(ReadArea(-60, -15, 60, 0)), 0) << "GAME OVER";
         if (!c.line) {
             EXPECT_EQ(Lit(band), 0);
             continue;
@@ -339,8 +319,7 @@ TEST_F(ScreensTest, GameOverOfTheLastLifeKeepsTheWinnerLineAfterTheShipsAreGone)
 TEST_F(ScreensTest, GameOverFireHeldIntoTheNewMenuStartsNothing) {
     AddAnimation(new GameOver());
     HoldKey(SDLK_z);
-    Frame();
-    Frame();
+    Frame(2);
     ASSERT_EQ(nAnim, 1);
     EXPECT_NE(dynamic_cast<GameOver*>(anim[0]), nullptr);
     HoldKey(SDLK_z, false);
@@ -350,8 +329,7 @@ TEST_F(ScreensTest, GameOverFireHeldIntoTheNewMenuStartsNothing) {
     ASSERT_EQ(nAnim, 1);
     EXPECT_NE(dynamic_cast<Menu*>(anim[0]), nullptr);
     // Still holding fire: the new menu waits for a release.
-    Frame();
-    Frame();
+    Frame(2);
     EXPECT_EQ(player, nullptr);
     HoldKey(SDLK_z, false);
     Frame();

@@ -7,8 +7,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -57,18 +55,6 @@ std::vector<std::string> ChangedSettings() {
     return changed;
 }
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
 bool Exists(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0;
@@ -76,7 +62,7 @@ bool Exists(const std::string& path) {
 
 // Reads "level.txt" holding the given text; returns what the game printed.
 std::string LoadLevel(const std::string& text) {
-    WriteText("level.txt", text);
+    WriteFile("level.txt", text);
     testing::internal::CaptureStdout();
     ReadLevel();
     return testing::internal::GetCapturedStdout();
@@ -131,28 +117,38 @@ class ShellTiming : public testing::Test {
     }
 };
 
+// Puts a key event into SDL's event queue.
+void Push(SDLKey key, Uint8 type = SDL_KEYDOWN) {
+    SDL_Event e{};
+    e.type = type;
+    e.key.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = key;
+    ASSERT_EQ(SDL_PushEvent(&e), 0);
+}
+
+// The window's caption.
+std::string Caption() {
+    char* title = nullptr;
+    SDL_WM_GetCaption(&title, nullptr);
+    return title ? title : "";
+}
+
 class ShellEvents : public testing::Test {
   protected:
     void SetUp() override {
         ResetWorld();
-        SDL_Event e;
-        while (SDL_PollEvent(&e)) {
-        }
+        Drain();
     }
     void TearDown() override {
-        SDL_Event e;
-        while (SDL_PollEvent(&e)) {
-        }
+        Drain();
         quit = paused = false;
         fixedFpsm = 1;
     }
-    static void Push(SDLKey key, Uint8 type = SDL_KEYDOWN) {
-        SDL_Event e{};
-        e.type = type;
-        e.key.type = type;
-        e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        e.key.keysym.sym = key;
-        ASSERT_EQ(SDL_PushEvent(&e), 0);
+    static void Drain() {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) {
+        }
     }
     static void PushQuit() {
         SDL_Event e{};
@@ -255,7 +251,7 @@ TEST_F(ShellFiles, MissingLevelFilePrintsTheMessageOnce) {
 }
 
 TEST_F(ShellFiles, DefaultLevelFileHoldsEveryDefaultInOrder) {
-    const std::string defaults = ReadText(KORVEL_DATA_DIR "/level.txt");
+    const std::string defaults = ReadFile(KORVEL_DATA_DIR "/level.txt");
     ASSERT_FALSE(defaults.empty()) << "no " KORVEL_DATA_DIR "/level.txt";
     ASSERT_EQ(Settings().size(), static_cast<size_t>(SETTINGS_COUNT));
 
@@ -294,20 +290,20 @@ TEST_F(ShellFiles, DefaultLevelFileHoldsEveryDefaultInOrder) {
 // "highscore.txt"
 
 TEST_F(ShellFiles, HighscoreFileIsReadLineByLine) {
-    WriteText("highscore.txt", "highscore: 1200\n");
+    WriteFile("highscore.txt", "highscore: 1200\n");
     ReadHighscore();
     EXPECT_EQ(highscore, 1200);
     EXPECT_EQ(vsync, 0);
     EXPECT_TRUE(sound);
 
-    WriteText("highscore.txt", "highscore: 77\nvsync: 1\nsound: 0\n");
+    WriteFile("highscore.txt", "highscore: 77\nvsync: 1\nsound: 0\n");
     ReadHighscore();
     EXPECT_EQ(highscore, 77);
     EXPECT_EQ(vsync, 1);
     EXPECT_FALSE(sound);
 
     // Any non-zero stored sound value means on.
-    WriteText("highscore.txt", "highscore: 5\nvsync: 0\nsound: 2\n");
+    WriteFile("highscore.txt", "highscore: 5\nvsync: 0\nsound: 2\n");
     ReadHighscore();
     EXPECT_TRUE(sound);
     EXPECT_EQ(vsync, 0);
@@ -325,12 +321,12 @@ TEST_F(ShellFiles, HighscoreFileIsReadLineByLine) {
 }
 
 TEST_F(ShellFiles, SavehighscoreWritesTheThreeLines) {
-    WriteText("highscore.txt", "highscore: 99999999\nvsync: 0\nsound: 1\nsome longer old content\n");
+    WriteFile("highscore.txt", "highscore: 99999999\nvsync: 0\nsound: 1\nsome longer old content\n");
     highscore = 1234;
     vsync = 1;
     sound = false;
     Savehighscore();
-    EXPECT_EQ(ReadText("highscore.txt"), "highscore: 1234\nvsync: 1\nsound: 0\n");
+    EXPECT_EQ(ReadFile("highscore.txt"), "highscore: 1234\nvsync: 1\nsound: 0\n");
     EXPECT_FALSE(Exists("highscore.txt.tmp"));
 
     // What is written reads back the same.
@@ -346,28 +342,28 @@ TEST_F(ShellFiles, SavehighscoreWritesTheThreeLines) {
     remove("highscore.txt");
     sound = true;
     Savehighscore();
-    EXPECT_EQ(ReadText("highscore.txt"), "highscore: 1234\nvsync: 1\nsound: 1\n");
+    EXPECT_EQ(ReadFile("highscore.txt"), "highscore: 1234\nvsync: 1\nsound: 1\n");
 }
 
 TEST_F(ShellFiles, FailedSaveKeepsTheStoredScore) {
     const std::string old = "highscore: 5000\nvsync: 1\nsound: 1\n";
-    WriteText("highscore.txt", old);
+    WriteFile("highscore.txt", old);
     // The temporary file cannot be created where a folder of its name stands (even for root).
     ASSERT_EQ(mkdir("highscore.txt.tmp", 0755), 0);
     highscore = 10;
     Savehighscore();
-    EXPECT_EQ(ReadText("highscore.txt"), old);
+    EXPECT_EQ(ReadFile("highscore.txt"), old);
     rmdir("highscore.txt.tmp");
 }
 
 TEST_F(ShellFiles, SaveIntoAReadOnlyFolderKeepsTheStoredScore) {
     const std::string old = "highscore: 5000\nvsync: 0\nsound: 0\n";
-    WriteText("highscore.txt", old);
+    WriteFile("highscore.txt", old);
     ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
     if (access(folder.c_str(), W_OK) == 0) GTEST_SKIP() << "the folder stays writable for this user";
     highscore = 10;
     Savehighscore();
-    EXPECT_EQ(ReadText("highscore.txt"), old);
+    EXPECT_EQ(ReadFile("highscore.txt"), old);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -387,9 +383,7 @@ TEST_F(ShellTiming, TwoFramesInOneMillisecondMeasureNothing) {
     EXPECT_FLOAT_EQ(FPS, 12.5f);
     EXPECT_FLOAT_EQ(di, 7);
     EXPECT_FLOAT_EQ(total, 90);
-    char* title = nullptr;
-    SDL_WM_GetCaption(&title, nullptr);
-    EXPECT_STREQ(title, "unchanged");
+    EXPECT_EQ(Caption(), "unchanged");
 }
 
 TEST_F(ShellTiming, MeasuredFrameSetsFpsmAndCaption) {
@@ -406,44 +400,37 @@ TEST_F(ShellTiming, MeasuredFrameSetsFpsmAndCaption) {
     EXPECT_FLOAT_EQ(total, 500 + FPS);
     EXPECT_EQ(start, before + static_cast<int>(FPS));
     EXPECT_LE(start, static_cast<int>(SDL_GetTicks()));
-    char* title = nullptr;
-    SDL_WM_GetCaption(&title, nullptr);
-    EXPECT_STREQ(title, "KORVEL  (FPS: 0.000000)");
+    EXPECT_EQ(Caption(), "KORVEL  (FPS: 0.000000)");
 }
 
 TEST_F(ShellTiming, AveragingWindowClosesAfter150FramesWorth) {
+    // A frame 20 ms after the last one, at frame time `step`, with `frames` frames of `sum` ms
+    // in the averaging window.
+    auto frame = [](float step, float frames, float sum) {
+        start = static_cast<int>(SDL_GetTicks()) - 20;
+        fpsm = step;
+        di = frames;
+        total = sum;
+        postDraw();
+    };
     // fpsm 1: the window closes once di exceeds 150.
-    start = static_cast<int>(SDL_GetTicks()) - 20;
-    fpsm = 1;
-    di = 150;
-    total = 3000;
     fpS = 9;
     Fps = 42;
-    postDraw();
+    frame(1, 150, 3000);
     EXPECT_FLOAT_EQ(fpS, 9) << "di = 150 is not past 150 / fpsm";
     EXPECT_FLOAT_EQ(di, 151);
     EXPECT_FLOAT_EQ(total, 3000 + FPS);
 
-    start = static_cast<int>(SDL_GetTicks()) - 20;
-    fpsm = 1;
-    di = 151;
-    total = 3020;
-    postDraw();
+    frame(1, 151, 3020);
     EXPECT_FLOAT_EQ(fpS, 20); // 3020 / 151
     EXPECT_FLOAT_EQ(Fps, 50);
     EXPECT_FLOAT_EQ(di, 2);
     EXPECT_FLOAT_EQ(total, FPS);
     // The caption shows the window that closed before this frame.
-    char* title = nullptr;
-    SDL_WM_GetCaption(&title, nullptr);
-    EXPECT_STREQ(title, "KORVEL  (FPS: 42.000000)");
+    EXPECT_EQ(Caption(), "KORVEL  (FPS: 42.000000)");
 
     // At fpsm 2 (30 frames per second) the window spans 75 frames.
-    start = static_cast<int>(SDL_GetTicks()) - 20;
-    fpsm = 2;
-    di = 76;
-    total = 760;
-    postDraw();
+    frame(2, 76, 760);
     EXPECT_FLOAT_EQ(fpS, 10);
     EXPECT_FLOAT_EQ(Fps, 100);
     EXPECT_FLOAT_EQ(di, 2);
@@ -465,15 +452,12 @@ TEST_F(ShellTiming, FrameClockRestartsAtLoopStartAndAfterAPause) {
 
     // Pause, then (long) later resume: the next frame measures from the resume.
     quit = false;
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.sym = SDLK_p;
-    SDL_PushEvent(&e);
+    Push(SDLK_p);
     HandleEvents();
     ASSERT_TRUE(paused);
     start -= 10000; // as if the pause lasted ten seconds
     const int t2 = static_cast<int>(SDL_GetTicks());
-    SDL_PushEvent(&e);
+    Push(SDLK_p);
     HandleEvents();
     ASSERT_FALSE(paused);
     EXPECT_GE(start, t2) << "the frame after the pause would measure the pause";

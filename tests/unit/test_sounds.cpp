@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "harness.h"
+
 namespace {
 
 struct SoundFile {
@@ -37,11 +39,7 @@ std::string pathOf(const SoundFile& s) {
 class SoundTest : public ::testing::TestWithParam<SoundFile> {
   protected:
     void SetUp() override {
-        setenv("SDL_AUDIODRIVER", "dummy", 0); // keep a driver chosen by the caller
-        if (!SDL_WasInit(SDL_INIT_AUDIO)) {
-            ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
-        }
-        ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096), 0) << Mix_GetError();
+        ASSERT_NO_FATAL_FAILURE(OpenMixer());
         mixerOpen_ = true;
     }
     void TearDown() override {

@@ -34,6 +34,12 @@ void ClearLogs() {
     deleted.clear();
 }
 
+// A clean world and empty logs.
+void Restart() {
+    ResetWorld();
+    ClearLogs();
+}
+
 enum class Shape { None, Circle, Point };
 
 // An object that records its calls and enters the grid as told.
@@ -61,10 +67,6 @@ class Probe : public Object {
     void hit(Object* obj) override { hits.emplace_back(id, static_cast<Probe*>(obj)->id); }
 };
 
-Probe* Add(Probe* p) {
-    return static_cast<Probe*>(AddObject(p));
-}
-
 bool WasDeleted(int id) {
     for (int d : deleted)
         if (d == id) return true;
@@ -90,13 +92,9 @@ void ExpectListIs(const std::vector<int>& ids) {
     EXPECT_EQ(firstObject == nullptr, lastObject == nullptr);
 }
 
-class WorldTest : public testing::Test {
+class WorldTest : public CleanWorld {
   protected:
-    void SetUp() override {
-        ResetWorld();
-        ClearLogs();
-    }
-    void TearDown() override { ResetWorld(); }
+    void SetUp() override { Restart(); }
 };
 
 // ---------------------------------------------------------------- object list
@@ -104,7 +102,7 @@ class WorldTest : public testing::Test {
 TEST_F(WorldTest, RemovingHeadTailAndMiddleKeepsBothDirections) {
     Probe* p[6];
     for (int i = 0; i < 6; i++)
-        p[i] = Add(new Probe(i, TYPE_ENEMY));
+        p[i] = Listed(new Probe(i, TYPE_ENEMY));
     ExpectListIs({0, 1, 2, 3, 4, 5});
 
     p[0]->dead = true;
@@ -121,7 +119,7 @@ TEST_F(WorldTest, RemovingHeadTailAndMiddleKeepsBothDirections) {
     p[1]->dead = p[2]->dead = true;
     StepWorld();
     ExpectListIs({4});
-    Add(new Probe(7, TYPE_ENEMY));
+    Listed(new Probe(7, TYPE_ENEMY));
     ExpectListIs({4, 7});
 
     p[4]->dead = true;
@@ -137,16 +135,14 @@ TEST_F(WorldTest, LeavingTheFieldUsesStrictEdges) {
     const float beyond = 0.01f;
     // Types 0 to 3 go once their centre is strictly outside; exactly on an edge stays.
     for (int type = TYPE_SHIP; type <= TYPE_HEALTH; type++) {
-        ResetWorld();
-        ClearLogs();
-        Add(new Probe(1, type, 0, static_cast<float>(hh)));
-        Add(new Probe(2, type, 0, -static_cast<float>(hh)));
-        Add(new Probe(3, type, static_cast<float>(hw), 0));
-        Add(new Probe(4, type, -static_cast<float>(hw), 0));
-        Add(new Probe(5, type, 0, hh + beyond));
-        Add(new Probe(6, type, 0, -hh - beyond));
-        Add(new Probe(7, type, hw + beyond, 0));
-        Add(new Probe(8, type, -hw - beyond, 0));
+        Restart();
+        int id = 1;
+        for (float out : {0.0f, beyond}) { // 1 to 4 on the edges, 5 to 8 beyond them
+            Listed(new Probe(id++, type, 0, hh + out));
+            Listed(new Probe(id++, type, 0, -hh - out));
+            Listed(new Probe(id++, type, hw + out, 0));
+            Listed(new Probe(id++, type, -hw - out, 0));
+        }
         StepWorld();
         SCOPED_TRACE(type);
         EXPECT_EQ(updated, (std::vector<int>{1, 2, 3, 4})) << "removed without being updated";
@@ -155,16 +151,15 @@ TEST_F(WorldTest, LeavingTheFieldUsesStrictEdges) {
     }
 
     // Type 4 is never removed for its position (enemies start outside the field).
-    ResetWorld();
-    ClearLogs();
-    Add(new Probe(1, TYPE_ENEMY, 0, hh + 100.0f));
-    Add(new Probe(2, TYPE_ENEMY, -1e6f, -1e6f));
+    Restart();
+    Listed(new Probe(1, TYPE_ENEMY, 0, hh + 100.0f));
+    Listed(new Probe(2, TYPE_ENEMY, -1e6f, -1e6f));
     StepWorld(3);
     EXPECT_EQ(updated, (std::vector<int>{1, 2, 1, 2, 1, 2}));
     EXPECT_TRUE(deleted.empty());
 
     // The test uses the position left by the last frame: moving out is seen in the next pass.
-    Probe* leaving = Add(new Probe(3, TYPE_SHOT, 0, static_cast<float>(hh)));
+    Probe* leaving = Listed(new Probe(3, TYPE_SHOT, 0, static_cast<float>(hh)));
     leaving->onUpdate = [](Probe* p) { p->y += 1; };
     ClearLogs();
     StepWorld();
@@ -175,12 +170,9 @@ TEST_F(WorldTest, LeavingTheFieldUsesStrictEdges) {
 
 TEST_F(WorldTest, RemovalClearsEveryPointerToTheObject) {
     // The boss and the ships' globals.
-    Boss* theBoss = static_cast<Boss*>(AddObject(new Boss()));
-    BOSS = theBoss;
-    Player* one = static_cast<Player*>(AddObject(new Player()));
-    Player* two = static_cast<Player*>(AddObject(new Player()));
-    player = one;
-    player2 = two;
+    Boss* theBoss = BOSS = Listed(new Boss());
+    Player* one = AddShip(0, -200);
+    Player* two = AddShip(0, -200, 1);
     theBoss->dead = one->dead = two->dead = true;
     StepWorld();
     EXPECT_EQ(BOSS, nullptr);
@@ -192,8 +184,8 @@ TEST_F(WorldTest, RemovalClearsEveryPointerToTheObject) {
     Player ship1, ship2; // not listed: only their lock-on fields matter here
     player = &ship1;
     player2 = &ship2;
-    Probe* target = Add(new Probe(2, TYPE_ENEMY));
-    Probe* other = Add(new Probe(3, TYPE_ENEMY));
+    Probe* target = Listed(new Probe(2, TYPE_ENEMY));
+    Probe* other = Listed(new Probe(3, TYPE_ENEMY));
     ship1.obj = target;
     ship2.obj = target;
     target->dead = true;
@@ -201,7 +193,7 @@ TEST_F(WorldTest, RemovalClearsEveryPointerToTheObject) {
     EXPECT_EQ(ship1.obj, nullptr);
     EXPECT_EQ(ship2.obj, nullptr);
     ship1.obj = other;
-    Add(new Probe(4, TYPE_SHOT, 0, hh + 1.0f)); // leaves the field
+    Listed(new Probe(4, TYPE_SHOT, 0, hh + 1.0f)); // leaves the field
     StepWorld();
     EXPECT_EQ(ship1.obj, other);
     other->dead = true;
@@ -211,17 +203,17 @@ TEST_F(WorldTest, RemovalClearsEveryPointerToTheObject) {
 
     // The charge-shot flag of the owner named by data4, whatever removed the object.
     chargebullet[0] = chargebullet[1] = true;
-    Probe* enemy = Add(new Probe(5, TYPE_ENEMY)); // data4 3: no flag
+    Probe* enemy = Listed(new Probe(5, TYPE_ENEMY)); // data4 3: no flag
     enemy->dead = true;
     StepWorld();
     EXPECT_TRUE(chargebullet[0]);
     EXPECT_TRUE(chargebullet[1]);
-    Probe* bullet = Add(new Probe(6, TYPE_BULLET, 0, -hh - 5.0f)); // off the field
+    Probe* bullet = Listed(new Probe(6, TYPE_BULLET, 0, -hh - 5.0f)); // off the field
     bullet->data4 = 0;
     StepWorld();
     EXPECT_FALSE(chargebullet[0]);
     EXPECT_TRUE(chargebullet[1]);
-    Probe* shot = Add(new Probe(7, TYPE_SHOT));
+    Probe* shot = Listed(new Probe(7, TYPE_SHOT));
     shot->data4 = 1;
     shot->dead = true;
     StepWorld();
@@ -229,14 +221,14 @@ TEST_F(WorldTest, RemovalClearsEveryPointerToTheObject) {
 }
 
 TEST_F(WorldTest, ObjectsCreatedDuringThePassAreUpdatedInIt) {
-    Probe* gun = Add(new Probe(1, TYPE_ENEMY));
-    Probe* victim = Add(new Probe(2, TYPE_ENEMY));
+    Probe* gun = Listed(new Probe(1, TYPE_ENEMY));
+    Probe* victim = Listed(new Probe(2, TYPE_ENEMY));
     int fired = 0, forked = 0;
     gun->onUpdate = [victim, &fired, &forked](Probe*) {
         if (fired++) return;
-        Probe* shot = Add(new Probe(3, TYPE_SHOT));
+        Probe* shot = Listed(new Probe(3, TYPE_SHOT));
         shot->onUpdate = [&forked](Probe*) {
-            if (!forked++) Add(new Probe(4, TYPE_SHOT));
+            if (!forked++) Listed(new Probe(4, TYPE_SHOT));
         };
         victim->dead = true; // an object ahead in the walk goes in this very pass
     };
@@ -246,7 +238,7 @@ TEST_F(WorldTest, ObjectsCreatedDuringThePassAreUpdatedInIt) {
     ExpectListIs({1, 3, 4});
 
     // Created between passes (as the director does): first updated in the next pass.
-    Add(new Probe(5, TYPE_ENEMY));
+    Listed(new Probe(5, TYPE_ENEMY));
     ClearLogs();
     StepWorld();
     EXPECT_EQ(updated, (std::vector<int>{1, 3, 4, 5}));
@@ -261,15 +253,6 @@ std::set<std::pair<int, int>> CellsOf(const Object* obj) {
             for (LL* ll = grid[i][j].first; ll; ll = ll->next)
                 if (ll->obj == obj) cells.insert({i, j});
     return cells;
-}
-
-int NodesOf(const Object* obj) {
-    int n = 0;
-    for (int i = 0; i < GRID_COLUMNS; i++)
-        for (int j = 0; j < GRID_ROWS; j++)
-            for (LL* ll = grid[i][j].first; ll; ll = ll->next)
-                n += ll->obj == obj;
-    return n;
 }
 
 float CellLeft(int i) {
@@ -300,10 +283,10 @@ TEST_F(WorldTest, GridLayoutTilesTheField) {
     AddCircleToGrid(0, 0, 1000, &big);
     AddCircleToGrid(hw + 20.0f, 0, 19, &outside);
     EXPECT_EQ(CellsOf(&big).size(), 20u);
-    EXPECT_EQ(NodesOf(&big), 20);
-    EXPECT_EQ(NodesOf(&outside), 0);
+    EXPECT_EQ(GridNodes(&big), 20);
+    EXPECT_EQ(GridNodes(&outside), 0);
     ClearGrid();
-    EXPECT_EQ(NodesOf(&big), 0);
+    EXPECT_EQ(GridNodes(&big), 0);
 }
 
 TEST_F(WorldTest, CircleEntersTheCellsItsSquareOverlaps) {
@@ -333,7 +316,7 @@ TEST_F(WorldTest, PointEntersOnlyTheCellStrictlyHoldingIt) {
     Probe p(1, TYPE_SHOT);
     const float border = CellLeft(2), midY = CellBottom(1) + CH / 2;
     AddPointToGrid(border, midY, &p);
-    EXPECT_EQ(NodesOf(&p), 0);
+    EXPECT_EQ(GridNodes(&p), 0);
     AddPointToGrid(border + 0.5f, midY, &p);
     EXPECT_EQ(CellsOf(&p), (Cells{{2, 1}}));
     ClearGrid();
@@ -344,10 +327,10 @@ TEST_F(WorldTest, PointEntersOnlyTheCellStrictlyHoldingIt) {
     AddPointToGrid(border, CellBottom(2), &p);         // on a corner
     AddPointToGrid(-static_cast<float>(hw), 0.5f, &p); // on the field's edge
     AddPointToGrid(0.5f, hh + 1.0f, &p);               // outside
-    EXPECT_EQ(NodesOf(&p), 0);
+    EXPECT_EQ(GridNodes(&p), 0);
     if (!LANDSCAPE) {
         AddPointToGrid(0, 100, &p);
-        EXPECT_EQ(NodesOf(&p), 0);
+        EXPECT_EQ(GridNodes(&p), 0);
         AddPointToGrid(0.5f, 100, &p);
         EXPECT_EQ(CellsOf(&p), (Cells{{2, 3}}));
     }
@@ -399,11 +382,10 @@ TEST_F(WorldTest, Primitives) {
 // Two objects of the given types at the same spot inside one cell; a is entered first.
 std::vector<std::pair<int, int>> CollideOnce(int typeA, int typeB, float bx = 0, float by = 0, float ra = 15,
                                              float rb = 15, Shape shapeB = Shape::Circle) {
-    ResetWorld();
-    ClearLogs();
+    Restart();
     const float cx = CellLeft(1) + CW / 2, cy = CellBottom(1) + CH / 2;
-    Add(new Probe(1, typeA, cx, cy, ra, Shape::Circle));
-    Add(new Probe(2, typeB, cx + bx, cy + by, rb, shapeB));
+    Listed(new Probe(1, typeA, cx, cy, ra, Shape::Circle));
+    Listed(new Probe(2, typeB, cx + bx, cy + by, rb, shapeB));
     StepWorld();
     return hits;
 }
@@ -455,18 +437,17 @@ TEST_F(WorldTest, CollisionTestsPerCode) {
 TEST_F(WorldTest, PairsMeetOncePerSharedCell) {
     const float border = CellLeft(2), y = CellBottom(1) + CH / 2;
     // A ship and an enemy both straddling a column border: both hits twice, the later's first.
-    Add(new Probe(1, TYPE_SHIP, border, y, 15, Shape::Circle));
-    Add(new Probe(2, TYPE_ENEMY, border + 3, y, 10, Shape::Circle));
+    Listed(new Probe(1, TYPE_SHIP, border, y, 15, Shape::Circle));
+    Listed(new Probe(2, TYPE_ENEMY, border + 3, y, 10, Shape::Circle));
     StepWorld();
     EXPECT_EQ(hits, (std::vector<std::pair<int, int>>{{2, 1}, {1, 2}, {2, 1}, {1, 2}}));
 
     // A shot inside two overlapping enemies: both enemies' hit run, in the cell's order.
-    ResetWorld();
-    ClearLogs();
+    Restart();
     const float cx = CellLeft(1) + CW / 2, cy = CellBottom(1) + CH / 2;
-    Add(new Probe(1, TYPE_ENEMY, cx - 5, cy, 10, Shape::Circle));
-    Add(new Probe(2, TYPE_SHOT, cx, cy, 0, Shape::Point));
-    Add(new Probe(3, TYPE_ENEMY, cx + 5, cy, 10, Shape::Circle));
+    Listed(new Probe(1, TYPE_ENEMY, cx - 5, cy, 10, Shape::Circle));
+    Listed(new Probe(2, TYPE_SHOT, cx, cy, 0, Shape::Point));
+    Listed(new Probe(3, TYPE_ENEMY, cx + 5, cy, 10, Shape::Circle));
     StepWorld();
     EXPECT_EQ(hits, (std::vector<std::pair<int, int>>{{1, 2}, {3, 2}}));
 
@@ -478,13 +459,6 @@ TEST_F(WorldTest, PairsMeetOncePerSharedCell) {
 }
 
 // ---------------------------------------------------------------- particles
-
-int LiveParticles() {
-    int n = 0;
-    for (const Explosion& e : boom)
-        n += e.valid;
-    return n;
-}
 
 // The explosion sound on the dummy driver: it counts as playing on a mixer channel.
 class ParticleTest : public WorldTest {
@@ -571,13 +545,6 @@ float DepthAt(float x, float y) {
     glReadPixels(static_cast<int>(x + hw), static_cast<int>(y + hh), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT,
                  &depth);
     return depth;
-}
-
-void ClearFrame() {
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
 }
 
 // One particle frame as the frame step draws it: polygon smoothing off.
@@ -676,7 +643,8 @@ class AnimationTest : public WorldTest {
         AddAnimation(o);
         return o;
     }
-    std::vector<int> Listed() {
+    // The ids of the listed overlays; each must know its own index.
+    std::vector<int> Overlays() {
         std::vector<int> ids;
         for (int i = 0; i < nAnim; i++) {
             EXPECT_EQ(anim[i]->n, i);
@@ -691,20 +659,20 @@ TEST_F(AnimationTest, RemovingRenumbersTheRest) {
     AddOverlay(2);
     Overlay* c = AddOverlay(3);
     RemoveAnimation(0);
-    EXPECT_EQ(Listed(), (std::vector<int>{2, 3}));
+    EXPECT_EQ(Overlays(), (std::vector<int>{2, 3}));
     EXPECT_TRUE(animDeleted.empty()) << "the list does not destroy the entry on removal";
 
     // A later self-removal of a moved entry removes that very entry.
     c->removeSelf = true;
     UpdateAnimations();
     EXPECT_EQ(animUpdates, (std::vector<int>{2, 3}));
-    EXPECT_EQ(Listed(), (std::vector<int>{2}));
+    EXPECT_EQ(Overlays(), (std::vector<int>{2}));
     EXPECT_EQ(animDeleted, (std::vector<int>{1, 3}));
 
     // Removing the last entry only lowers nAnim.
     AddOverlay(4);
     RemoveAnimation(1);
-    EXPECT_EQ(Listed(), (std::vector<int>{2}));
+    EXPECT_EQ(Overlays(), (std::vector<int>{2}));
     RemoveAnimation(0);
     EXPECT_EQ(nAnim, 0);
     UpdateAnimations();
@@ -720,7 +688,7 @@ TEST_F(AnimationTest, SelfRemovalDuringTheWalk) {
     UpdateAnimations();
     // 2 moved into the slot of 1 and waits for the next frame; 3 still runs.
     EXPECT_EQ(animUpdates, (std::vector<int>{1, 3}));
-    EXPECT_EQ(Listed(), (std::vector<int>{2, 3}));
+    EXPECT_EQ(Overlays(), (std::vector<int>{2, 3}));
     EXPECT_EQ(animDeleted, (std::vector<int>{1}));
 
     // An overlay added during the walk at the end is updated in the same frame.
@@ -731,7 +699,7 @@ TEST_F(AnimationTest, SelfRemovalDuringTheWalk) {
     };
     UpdateAnimations();
     EXPECT_EQ(animUpdates, (std::vector<int>{2, 3, 4}));
-    EXPECT_EQ(Listed(), (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(Overlays(), (std::vector<int>{2, 3, 4}));
 
     // All remove themselves in one frame: every other one runs.
     for (int i = 0; i < nAnim; i++)
@@ -739,7 +707,7 @@ TEST_F(AnimationTest, SelfRemovalDuringTheWalk) {
     animUpdates.clear();
     UpdateAnimations();
     EXPECT_EQ(animUpdates, (std::vector<int>{2, 4}));
-    EXPECT_EQ(Listed(), (std::vector<int>{3}));
+    EXPECT_EQ(Overlays(), (std::vector<int>{3}));
     UpdateAnimations();
     EXPECT_EQ(nAnim, 0);
     EXPECT_EQ(animDeleted.size(), 4u);
@@ -750,7 +718,7 @@ TEST_F(AnimationTest, SixthOverlayIsIgnored) {
         AddOverlay(i);
     AddOverlay(6);
     EXPECT_EQ(nAnim, 5);
-    EXPECT_EQ(Listed(), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(Overlays(), (std::vector<int>{1, 2, 3, 4, 5}));
     UpdateAnimations();
     EXPECT_EQ(animUpdates, (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_EQ(animDeleted, (std::vector<int>{6})) << "the refused overlay is not leaked";
