@@ -27,10 +27,7 @@ void ResetSettings() {
 }
 
 // One formatted read of "key=value" and its line end; false when the line does not match.
-static bool ReadValue(FILE* f, const char* format, int* value) {
-    return fscanf(f, format, value) == 1;
-}
-static bool ReadValue(FILE* f, const char* format, float* value) {
+template <class T> static bool ReadValue(FILE* f, const char* format, T* value) {
     return fscanf(f, format, value) == 1;
 }
 
