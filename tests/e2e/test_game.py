@@ -188,7 +188,13 @@ class Game:
         xdotool("keyup", "--window", self.window, key)
 
     def shot(self):
-        return screenshot(self.window)
+        """The window's pixels; a capture that fails is tried again, twice."""
+        for attempt in range(3):
+            image = screenshot(self.window)
+            if image:
+                return image
+            time.sleep(0.1)
+        return None
 
     def wait(self, timeout=10):
         """The exit status, or None when the program does not end in time."""
@@ -505,9 +511,15 @@ def test_game_to_the_end(run, program, size, label, start, forward):
         title = poll(10, lambda: white_in(title_box, game.shot()) >= 300, 0.2)
         xdotool("keyup", "--window", game.window, "z")
         check(label + ": fire on GAME OVER returns to the menu (KORVEL title)", title)
-        image = game.shot()
+        seen = []
+
+        def menu_line():
+            image = game.shot()
+            seen.append("no capture" if not image else "%i beside, %i in the title, %i on the GAME OVER line" %
+                        (beside(image), white_in(title_box, image), white_in(game_over_box, image)))
+            return beside(image) >= 30 and not game_over_shown()
         check(label + ": the menu replaces the game-over screen (1 PLAYER START on its line)",
-              beside(image) >= 30 and not game_over_shown(), "%i white pixels beside" % beside(image))
+              poll(3, menu_line, 0.2), "white pixels: " + "; ".join(seen[-3:]))
 
         game.key("Escape")
         status = game.wait()
