@@ -14,14 +14,15 @@ Explosion boom[BOOM_COUNT];
 Animation* anim[ANIM_SLOTS];
 int nAnim = 0;
 
-// The visible particles of one frame, drawn together: one quad each, with the colour and depth
-// the particle would have had drawn alone.
+// The visible particles of one frame, drawn together, each with the colour and depth it would have
+// had drawn alone.
 struct ParticleVertex {
     float r, g, b, a;
     float x, y, z;
 };
-static ParticleVertex particleBatch[BOOM_COUNT * 4];
+static ParticleVertex particleBatch[BOOM_COUNT];
 static int particleVertices = 0;
+constexpr int PARTICLE_SIZE = 8; // side of a particle's square, in pixels
 
 void Explosion::reset(float X, float Y, float Time) {
     x = X;
@@ -30,12 +31,11 @@ void Explosion::reset(float X, float Y, float Time) {
     valid = true;
 }
 
+// The square (x-4, y-4) .. (x+4, y+4) covers the pixels whose centres it holds: those of an 8-pixel
+// point centred on the whole number next to x - 0.5 (and to y - 0.5).
 static void BatchParticle(float x, float y, float time) {
     const float z = time + 0.5f, a = time + 0.5f;
-    // The square (x-4, y-4) .. (x+4, y+4) as one quad: the same pixels as a strip of two triangles.
-    const float corners[4][2] = {{x - 4, y - 4}, {x - 4, y + 4}, {x + 4, y + 4}, {x + 4, y - 4}};
-    for (auto& c : corners)
-        particleBatch[particleVertices++] = {1, time, 0, a, c[0], c[1], z};
+    particleBatch[particleVertices++] = {1, time, 0, a, ceilf(x - 0.5f), ceilf(y - 0.5f), z};
 }
 
 void Explosion::update() {
@@ -72,18 +72,40 @@ void AddExplosion(float x, float y, float size, int length) {
     PlaySound(sfx::bam);
 }
 
+// A point is dropped whole once its centre leaves the view, so for the particles the view is widened
+// by half a particle on every side: one unit stays one pixel, and squares cut by the window's edge
+// still show their inner part.
+static void WidenView(int margin) {
+    glViewport(-margin, -margin, width + 2 * margin, height + 2 * margin);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(-width / 2 - margin, width / 2 + margin, -height / 2 - margin, height / 2 + margin, -100, 100);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+// Each visible particle is one square point on a whole pixel, which covers the same pixels as its
+// square would; the whole batch is one call.
 void UpdateParticles() {
     particleVertices = 0;
     for (Explosion& e : boom)
         e.update();
     if (particleVertices == 0) return;
+    glPushAttrib(GL_POINT_BIT | GL_VIEWPORT_BIT);
+    WidenView(PARTICLE_SIZE / 2);
+    glDisable(GL_POINT_SMOOTH);
+    glPointSize(PARTICLE_SIZE);
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_VERTEX_ARRAY);
     glColorPointer(4, GL_FLOAT, sizeof(ParticleVertex), &particleBatch[0].r);
     glVertexPointer(3, GL_FLOAT, sizeof(ParticleVertex), &particleBatch[0].x);
-    glDrawArrays(GL_QUADS, 0, particleVertices);
+    glDrawArrays(GL_POINTS, 0, particleVertices);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
 }
 
 // Overlays that removed themselves during the walk; deleted once the walk is over.

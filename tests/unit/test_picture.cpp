@@ -30,12 +30,14 @@ void DrawParticleAlone(const Explosion& e) {
 
 } // namespace
 
-// A crowded burst, overlapping at many depths, on fractional positions.
+// A crowded burst, overlapping at many depths, on fractional positions, some of them on whole and
+// half pixels, and across all four edges of the window.
 TEST(Picture, BatchedParticlesMatchOneStripEach) {
     ResetWorld();
     srand(7);
     for (int i = 0; i < 3000; i++) {
-        float x = (rand() % 4000) * 0.1f - 200, y = (rand() % 6000) * 0.1f - 300;
+        const float x = (rand() % (20 * hw + 200)) * 0.1f - hw - 10;
+        const float y = (rand() % (20 * hh + 200)) * 0.1f - hh - 10;
         AddBoom(x, y, (rand() % 150) * 0.01f - 0.49f);
     }
     std::vector<Explosion> before(boom, boom + BOOM_COUNT);
