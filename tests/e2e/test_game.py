@@ -248,11 +248,15 @@ def test_window_pause_escape(run, program, size, label):
 
         game.key("p")
         time.sleep(0.4)
-        first = game.shot()
-        caption = xdotool("getwindowname", game.window)
-        time.sleep(0.6)
-        check(label + ": P pauses (window frozen)", first is not None and game.shot() == first)
-        check(label + ": paused, the caption stays", xdotool("getwindowname", game.window) == caption)
+
+        def frozen():
+            first = game.shot()
+            caption = xdotool("getwindowname", game.window)
+            time.sleep(0.6)
+            return first is not None and game.shot() == first and caption
+        caption = poll(3, frozen, 0.1)
+        check(label + ": P pauses (window frozen)", caption)
+        check(label + ": paused, the caption stays", caption and xdotool("getwindowname", game.window) == caption)
 
         game.key("p")
         time.sleep(0.3)
