@@ -82,10 +82,13 @@ void ReadHighscore() {
         highscore = 0;
         return;
     }
-    int storedSound = sound ? 1 : 0;
-    if (fscanf(f, "highscore: %i\n", &highscore) == 1 && fscanf(f, "vsync: %i\n", &vsync) == 1 &&
-        fscanf(f, "sound: %i\n", &storedSound) == 1)
-        sound = storedSound != 0;
+    // The game stores 0 or 1 for each switch; any other number means on. A swap interval taken as
+    // it stands (say 1000) would hold every frame for seconds.
+    int storedVsync = vsync, storedSound = sound ? 1 : 0;
+    if (fscanf(f, "highscore: %i\n", &highscore) == 1 && fscanf(f, "vsync: %i\n", &storedVsync) == 1) {
+        vsync = storedVsync != 0 ? 1 : 0;
+        if (fscanf(f, "sound: %i\n", &storedSound) == 1) sound = storedSound != 0;
+    }
     fclose(f);
 }
 

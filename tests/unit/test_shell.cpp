@@ -308,6 +308,17 @@ TEST_F(ShellFiles, HighscoreFileIsReadLineByLine) {
     EXPECT_TRUE(sound);
     EXPECT_EQ(vsync, 0);
 
+    // So does any non-zero v-sync value: a swap interval of 1000 or -3 is never asked for.
+    WriteFile("highscore.txt", "highscore: 5\nvsync: 1000\nsound: 0\n");
+    ReadHighscore();
+    EXPECT_EQ(vsync, 1);
+    EXPECT_FALSE(sound);
+    vsync = 0;
+    WriteFile("highscore.txt", "highscore: 5\nvsync: -3\nsound: 1\n");
+    ReadHighscore();
+    EXPECT_EQ(vsync, 1);
+    EXPECT_TRUE(sound);
+
     // No file: the high score is 0, the switches keep what they hold.
     remove("highscore.txt");
     vsync = 1;
