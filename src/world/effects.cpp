@@ -31,8 +31,9 @@ void Explosion::reset(float X, float Y, float Time) {
     valid = true;
 }
 
-// The square (x-4, y-4) .. (x+4, y+4) covers the pixels whose centres it holds: those of an 8-pixel
-// point centred on the whole number next to x - 0.5 (and to y - 0.5).
+// The square (x-4, y-4) .. (x+4, y+4) covers the pixels whose centres lie inside it. An 8-pixel point
+// covers the 8 x 8 pixels around its whole-pixel centre, so at (ceil(x - 0.5), ceil(y - 0.5)) it
+// covers the same ones.
 static void BatchParticle(float x, float y, float time) {
     const float z = time + 0.5f, a = time + 0.5f;
     particleBatch[particleVertices++] = {1, time, 0, a, ceilf(x - 0.5f), ceilf(y - 0.5f), z};
