@@ -157,7 +157,10 @@ GameOver::GameOver() : twoPlayers(::twoPlayers) {
 void GameOver::update() {
     const unsigned char* keys = SDL_GetKeyState(nullptr);
     if (keys[SDLK_z] || keys[SDLK_SLASH] || keys[SDLK_b]) {
-        if (h) {
+        // With every overlay slot taken (extra-life bars collected by a dying second ship), the
+        // menu would be dropped and nothing but Escape would be left: the screen stays until a
+        // slot is free.
+        if (h && nAnim < ANIM_SLOTS) {
             AddAnimation(new Menu());
             RemoveAnimation(n);
         }

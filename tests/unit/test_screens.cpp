@@ -351,6 +351,23 @@ TEST_F(ScreensTest, GameOverTakesBAndTheSlashToo) {
     }
 }
 
+// A dying second ship may fill the other four slots with extra-life bars: fire waits for a free
+// slot instead of losing the menu.
+TEST_F(ScreensTest, GameOverWaitsForAFreeSlotForTheMenu) {
+    AddAnimation(new GameOver());
+    for (int i = 0; i < ANIM_SLOTS - 1; i++)
+        AddAnimation(new Life());
+    Frame();
+    HoldKey(SDLK_z);
+    Frame();
+    ASSERT_EQ(nAnim, ANIM_SLOTS);
+    EXPECT_NE(dynamic_cast<GameOver*>(anim[0]), nullptr);
+    // The bars drain away (87 frames); fire still held, the menu replaces the screen.
+    Frame(100);
+    ASSERT_EQ(nAnim, 1);
+    EXPECT_NE(dynamic_cast<Menu*>(anim[0]), nullptr);
+}
+
 TEST_F(ScreensTest, LifeBarDrainsAndRemovesItself) {
     auto* life = new Life();
     AddAnimation(life);
