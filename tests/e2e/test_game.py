@@ -138,11 +138,14 @@ def send_close_request(window):
 class Game:
     """One run of a program in a fresh copy of the data files."""
 
-    def __init__(self, run_folder, program, with_level=True, highscore=None, level=None):
+    def __init__(self, run_folder, program, with_level=True, highscore=None, level=None, with_data=True,
+                 env=None):
+        """with_data False leaves out the font, the music and the sounds; env adds to the environment."""
         self.folder = tempfile.mkdtemp(prefix="korvel-e2e-")
         for name in os.listdir(run_folder):
             path = os.path.join(run_folder, name)
-            if os.path.isfile(path) and name not in PROGRAM_FILES and name != "highscore.txt":
+            wanted = with_data or name == "level.txt"
+            if os.path.isfile(path) and name not in PROGRAM_FILES and name != "highscore.txt" and wanted:
                 shutil.copy(path, self.folder)
         if not with_level:
             os.remove(os.path.join(self.folder, "level.txt"))
@@ -153,7 +156,8 @@ class Game:
         self.stdout = open(os.path.join(self.folder, "stdout.txt"), "w")
         self.stderr = open(os.path.join(self.folder, "stderr.txt"), "w")
         self.process = subprocess.Popen([os.path.join(os.path.abspath(run_folder), program)], cwd=self.folder,
-                                        stdout=self.stdout, stderr=self.stderr, stdin=subprocess.DEVNULL)
+                                        stdout=self.stdout, stderr=self.stderr, stdin=subprocess.DEVNULL,
+                                        env=dict(os.environ, **(env or {})))
         running.append(self.process)
         self.window = None
         deadline = time.time() + 20
@@ -403,6 +407,23 @@ DEADLY_LEVEL = (("timeBetweenEnemies", "20"), ("lifeBarRate", "0.0"), ("timeBefo
                 ("aimingEnemyMinSides", "3"), ("aimingEnemyMaxAddedSides", "1"), ("aimingEnemyFireRate", "3"))
 
 
+def test_without_data(run, program, label, start):
+    """No font, music or sounds, and no sound device: the game still plays, silent and without text."""
+    game = Game(run, program, with_data=False, env={"SDL_AUDIODRIVER": "nosuchdriver"})
+    if not started(game, label + " (no data files, no sound device)"):
+        return
+    try:
+        game.hold("z", 0.15)
+        sx, sy = start
+        ship = poll(4, lambda: len(find_pixels(game.shot() or (0, 0, b""), (sx - 20, sy - 20, sx + 21, sy + 21),
+                                               ship_grey)) >= 10, 0.2)
+        check(label + ": without data files, fire on the menu starts a game", ship)
+        game.key("Escape")
+        check_exit(game, label, "Escape without data files")
+    finally:
+        game.finish()
+
+
 def tuned_level(run, changes):
     """The run folder's level.txt with values changed in place: the game reads the keys in their order
     and stops at the first line that does not match, so every line stays where it is."""
@@ -579,6 +600,7 @@ def main():
             test_menu_exit(run, program, size, program)
             test_vsync_switch(run, program, program)
             test_one_player_game(run, program, program, start, forward)
+            test_without_data(run, program, program, start)
             test_game_to_the_end(run, program, size, program, start, forward)
     finally:
         for process in running:
