@@ -407,16 +407,21 @@ DEADLY_LEVEL = (("timeBetweenEnemies", "20"), ("lifeBarRate", "0.0"), ("timeBefo
                 ("aimingEnemyMinSides", "3"), ("aimingEnemyMaxAddedSides", "1"), ("aimingEnemyFireRate", "3"))
 
 
+def start_and_find_ship(game, start):
+    """Fire on the menu's first entry; true once the ship shows at start (its screen position)."""
+    game.hold("z", 0.15)
+    sx, sy = start
+    return poll(4, lambda: len(find_pixels(game.shot() or (0, 0, b""), (sx - 20, sy - 20, sx + 21, sy + 21),
+                                           ship_grey)) >= 10, 0.2)
+
+
 def test_without_data(run, program, label, start):
     """No font, music or sounds, and no sound device: the game still plays, silent and without text."""
     game = Game(run, program, with_data=False, env={"SDL_AUDIODRIVER": "nosuchdriver"})
     if not started(game, label + " (no data files, no sound device)"):
         return
     try:
-        game.hold("z", 0.15)
-        sx, sy = start
-        ship = poll(4, lambda: len(find_pixels(game.shot() or (0, 0, b""), (sx - 20, sy - 20, sx + 21, sy + 21),
-                                               ship_grey)) >= 10, 0.2)
+        ship = start_and_find_ship(game, start)
         check(label + ": without data files, fire on the menu starts a game", ship)
         game.key("Escape")
         check_exit(game, label, "Escape without data files")
@@ -493,10 +498,7 @@ def test_game_to_the_end(run, program, size, label, start, forward):
             beside(image) < 10
 
     try:
-        game.hold("z", 0.15)
-        sx, sy = start
-        ship = poll(4, lambda: len(find_pixels(game.shot() or (0, 0, b""), (sx - 20, sy - 20, sx + 21, sy + 21),
-                                               ship_grey)) >= 10, 0.2)
+        ship = start_and_find_ship(game, start)
         check(label + ": fire on 1 PLAYER START starts a game on the deadly level", ship)
         before = score_right_edge()
         check(label + ": score 0 drawn at the top-left corner", before is not None and 0 <= before < 14,
