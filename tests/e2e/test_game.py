@@ -382,12 +382,16 @@ def test_one_player_game(run, program, label, start, forward):
         # Right arrow held: the ship is found further right on its row.
         game.hold("Right", 0.3)
         time.sleep(0.2)
-        image = game.shot()
-        # (left of x 30 stands the life-bar frame, in the portrait build on the ship's row)
-        moved = find_pixels(image, (30, int(y - 20), image[0], int(y + 21)), ship_grey) if image else []
-        moved_x = sorted(p[0] for p in moved)[len(moved) // 2] if moved else -1
-        check(label + ": Right arrow moves the ship right", moved_x > x + 40,
-              "from x %.0f to %.0f" % (x, moved_x))
+        seen = [-1]
+
+        def moved_right():
+            # (left of x 30 stands the life-bar frame, in the portrait build on the ship's row)
+            image = game.shot()
+            moved = find_pixels(image, (30, int(y - 20), image[0], int(y + 21)), ship_grey) if image else []
+            seen[0] = sorted(p[0] for p in moved)[len(moved) // 2] if moved else -1
+            return seen[0] > x + 40
+        check(label + ": Right arrow moves the ship right", poll(2, moved_right, 0.2),
+              "from x %.0f to %.0f" % (x, seen[0]))
 
         game.key("Escape")
         status = game.wait()
