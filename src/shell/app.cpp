@@ -15,6 +15,7 @@
 #include "../player/player.h"
 #include "../world/effects.h"
 #include "display.h"
+#include "files.h"
 #include "orientation.h"
 #include "settings.h"
 
@@ -41,7 +42,7 @@ void PlaySound(Mix_Chunk* chunk) {
 }
 
 static Mix_Chunk* LoadChunk(const char* file) {
-    return Mix_LoadWAV_RW(SDL_RWFromFile(file, "rb"), 1);
+    return Mix_LoadWAV_RW(SDL_RWFromFile(DataFile(file).c_str(), "rb"), 1);
 }
 
 [[noreturn]] static void WindowFailed() {
@@ -63,7 +64,7 @@ static void OpenAudio() {
     using namespace sfx;
     Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096);
     Mix_VolumeMusic(128);
-    music = Mix_LoadMUS("music1.xm");
+    music = Mix_LoadMUS(DataFile("music1.xm").c_str());
     bam = LoadChunk("boom.wav");
     gotpowerup = LoadChunk("powerup.wav");
     shoot[0] = LoadChunk("shoot1.wav");
@@ -90,7 +91,7 @@ void Init(int, char**, const char*) {
     GLuint id = 0;
     glGenTextures(1, &id);
     fontID = id;
-    font = glFontCreate("font.fnt", fontID);
+    font = glFontCreate(DataFile("font.fnt").c_str(), fontID);
     player = nullptr;
 }
 

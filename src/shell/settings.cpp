@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app.h"
+#include "files.h"
 
 #define SETTING(name, type, value, end) type name = value;
 #include "settings_table.h"
@@ -18,7 +19,6 @@ int vsync = 0;
 bool sound = true;
 
 static const char* const HIGHSCORE_FILE = "highscore.txt";
-static const char* const HIGHSCORE_TEMP = "highscore.txt.tmp";
 
 void ResetSettings() {
 #define SETTING(name, type, value, end) name = value;
@@ -59,7 +59,7 @@ static void Tame(float& value) {
 }
 
 void ReadLevel() {
-    FILE* f = fopen("level.txt", "r");
+    FILE* f = fopen(ConfigFile("level.txt").c_str(), "r");
     if (!f) {
         printf("ERROR LOADING LEVEL, USING DEFAULTS!\n");
         fflush(stdout);
@@ -77,7 +77,7 @@ void ReadLevel() {
 }
 
 void ReadHighscore() {
-    FILE* f = fopen(HIGHSCORE_FILE, "r");
+    FILE* f = fopen(SaveFile(HIGHSCORE_FILE).c_str(), "r");
     if (!f) {
         highscore = 0;
         return;
@@ -92,15 +92,12 @@ void ReadHighscore() {
     fclose(f);
 }
 
-// Writes the three lines to a temporary file beside the real one, then renames it over the real
-// one: an interrupted or failed write never destroys the stored score.
+// The three lines go through a temporary file and a rename: an interrupted or failed write never
+// destroys the stored score.
 static void WriteHighscoreFile() {
-    FILE* f = fopen(HIGHSCORE_TEMP, "w");
-    if (!f) return;
-    bool ok = fprintf(f, "highscore: %i\nvsync: %i\nsound: %i\n", highscore, vsync, sound ? 1 : 0) > 0;
-    ok = fflush(f) == 0 && ok;
-    ok = fclose(f) == 0 && ok;
-    if (!ok || rename(HIGHSCORE_TEMP, HIGHSCORE_FILE) != 0) remove(HIGHSCORE_TEMP);
+    char text[96];
+    snprintf(text, sizeof text, "highscore: %i\nvsync: %i\nsound: %i\n", highscore, vsync, sound ? 1 : 0);
+    WriteFileDurably(SaveFile(HIGHSCORE_FILE), text);
 }
 
 void Savehighscore() {

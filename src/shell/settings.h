@@ -30,6 +30,6 @@ void ReadLevel();
 void ReadLevelFrom(FILE* f);
 // Puts every tuning value back to its default.
 void ResetSettings();
-// Writes "highscore.txt" through a temporary file and a rename, so a failed write keeps the old
+// Writes "highscore.txt" durably (WriteFileDurably), so a failed write keeps the old
 // file, and frees the music. Registered with atexit.
 void Savehighscore();
