@@ -18,6 +18,10 @@ std::string ConfigFile(const char* name) {
     return name;
 }
 
+std::string UserConfigFile(const char* name) {
+    return name;
+}
+
 // Writes all of text to fd; false on any error.
 static bool WriteAll(int fd, const std::string& text) {
     size_t done = 0;

@@ -7,8 +7,10 @@
 std::string DataFile(const char* name);
 // The path of a file the game keeps between runs and writes itself: "highscore.txt".
 std::string SaveFile(const char* name);
-// The path of a file a player may edit: "level.txt".
+// The path of a file a player may edit, to read: "level.txt".
 std::string ConfigFile(const char* name);
+// Where the player's own copy of such a file is written.
+std::string UserConfigFile(const char* name);
 
 // Replaces the file at path with text: written to a temporary file beside it, flushed to the
 // disk, renamed over it, and the folder flushed, so a crash or power cut at any moment leaves
