@@ -2,24 +2,96 @@
 #include "files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+// Where the data folder stands relative to the folder of an installed program (set by the build
+// from the install layout, "../share/korvel").
+static const char* const DATA_FROM_PROGRAM = KORVEL_DATA_FROM_BIN;
+// The game's own folder inside each XDG base folder.
+static const char* const GAME_FOLDER = "/korvel/";
+
+static bool dataFolderKnown = false;
+static std::string dataFolder;
+
+void FindInstalledDataFolder(const std::string& program) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path candidate = (fs::path(program).parent_path() / DATA_FROM_PROGRAM).lexically_normal();
+    dataFolder = fs::is_directory(candidate, error) ? candidate.string() : "";
+    dataFolderKnown = true;
+}
+
+const std::string& InstalledDataFolder() {
+    if (!dataFolderKnown) {
+        std::error_code error;
+        const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+        FindInstalledDataFolder(error ? "" : program.string());
+    }
+    return dataFolder;
+}
+
+static bool Exists(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0;
+}
+
+// Not installed, every file is in the working folder; installed, those that are there.
+static bool InWorkingFolder(const char* name) {
+    return InstalledDataFolder().empty() || Exists(name);
+}
+
+// name in the game's folder of an XDG base folder: $variable when it is an absolute path, else
+// $HOME/fallback. Empty when neither names a folder.
+static std::string InXdgFolder(const char* variable, const char* fallback, const char* name) {
+    const char* value = getenv(variable);
+    if (value && value[0] == '/') return value + std::string(GAME_FOLDER) + name;
+    const char* home = getenv("HOME");
+    if (home && home[0] == '/') return home + std::string("/") + fallback + GAME_FOLDER + name;
+    return "";
+}
 
 std::string DataFile(const char* name) {
-    return name;
+    return InWorkingFolder(name) ? name : InstalledDataFolder() + "/" + name;
 }
 
 std::string SaveFile(const char* name) {
-    return name;
+    return InWorkingFolder(name) ? name : InXdgFolder("XDG_DATA_HOME", ".local/share", name);
 }
 
 std::string ConfigFile(const char* name) {
-    return name;
+    if (InWorkingFolder(name)) return name;
+    const std::string own = UserConfigFile(name);
+    return !own.empty() && Exists(own) ? own : InstalledDataFolder() + "/" + name;
 }
 
 std::string UserConfigFile(const char* name) {
-    return name;
+    return InWorkingFolder(name) ? name : InXdgFolder("XDG_CONFIG_HOME", ".config", name);
+}
+
+// The folder holding path ("." for a bare name).
+static std::string Folder(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string SaveProblem(const char* name) {
+    const std::string path = SaveFile(name);
+    if (path.empty()) return "no home folder (neither XDG_DATA_HOME nor HOME is set to one)";
+    // The nearest folder that exists must be one the game may write in: the rest it makes.
+    std::string folder = Folder(path);
+    while (!Exists(folder) && folder != "/" && folder != ".")
+        folder = Folder(folder);
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0) return folder + ": " + strerror(errno);
+    if (!S_ISDIR(st.st_mode)) return folder + " is not a folder";
+    if (access(folder.c_str(), W_OK | X_OK) != 0) return "cannot write in " + folder + ": " + strerror(errno);
+    return "";
 }
 
 // Writes all of text to fd; false on any error.
@@ -35,15 +107,24 @@ static bool WriteAll(int fd, const std::string& text) {
 
 // Flushes a folder's entries (the rename) to the disk.
 static void SyncFolder(const std::string& path) {
-    size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    int fd = open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) return;
     fsync(fd);
     close(fd);
 }
 
+// Makes a folder and the missing ones above it, readable by the player alone (as XDG asks).
+static bool MakeFolders(const std::string& folder) {
+    if (Exists(folder) || folder == "/" || folder == ".") return true;
+    return MakeFolders(Folder(folder)) && (mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST);
+}
+
 bool WriteFileDurably(const std::string& path, const std::string& text) {
+    if (path.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    if (!MakeFolders(Folder(path))) return false;
     const std::string temp = path + ".tmp";
     int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return false;
@@ -51,7 +132,9 @@ bool WriteFileDurably(const std::string& path, const std::string& text) {
     ok = fsync(fd) == 0 && ok;
     ok = close(fd) == 0 && ok;
     if (!ok || rename(temp.c_str(), path.c_str()) != 0) {
+        const int error = errno;
         remove(temp.c_str());
+        errno = error;
         return false;
     }
     SyncFolder(path);

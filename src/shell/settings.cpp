@@ -4,8 +4,11 @@
 #include <SDL/SDL_mixer.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "app.h"
 #include "files.h"
@@ -76,7 +79,18 @@ void ReadLevel() {
     randomNumberSeed = seed;
 }
 
+// Set once the player has been told that the score cannot be saved: they are told only once.
+static bool saveProblemTold = false;
+
+static void TellSaveProblem(const std::string& why) {
+    if (saveProblemTold) return;
+    fprintf(stderr, "korvel: the high score cannot be saved: %s\n", why.c_str());
+    saveProblemTold = true;
+}
+
 void ReadHighscore() {
+    const std::string problem = SaveProblem(HIGHSCORE_FILE);
+    if (!problem.empty()) TellSaveProblem(problem);
     FILE* f = fopen(SaveFile(HIGHSCORE_FILE).c_str(), "r");
     if (!f) {
         highscore = 0;
@@ -97,7 +111,8 @@ void ReadHighscore() {
 static void WriteHighscoreFile() {
     char text[96];
     snprintf(text, sizeof text, "highscore: %i\nvsync: %i\nsound: %i\n", highscore, vsync, sound ? 1 : 0);
-    WriteFileDurably(SaveFile(HIGHSCORE_FILE), text);
+    const std::string path = SaveFile(HIGHSCORE_FILE);
+    if (!WriteFileDurably(path, text)) TellSaveProblem(path + ": " + strerror(errno));
 }
 
 void Savehighscore() {

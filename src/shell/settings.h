@@ -21,7 +21,8 @@ inline int Divisor(int value) {
     return value < 1 ? 1 : value;
 }
 
-// Reads "highscore.txt" from the working folder; a missing or short file keeps the defaults.
+// Reads "highscore.txt" (SaveFile); a missing or short file keeps the defaults. Says on standard
+// error when the score will not be able to be saved, and why.
 void ReadHighscore();
 // Reads "level.txt"; prints the one error message when it cannot be opened. Stops at the first
 // line that does not match its key, leaving that value and all later ones at their defaults.
@@ -31,5 +32,6 @@ void ReadLevelFrom(FILE* f);
 // Puts every tuning value back to its default.
 void ResetSettings();
 // Writes "highscore.txt" durably (WriteFileDurably), so a failed write keeps the old
-// file, and frees the music. Registered with atexit.
+// file, and frees the music. A failed save is told on standard error, unless ReadHighscore
+// already said why. Registered with atexit.
 void Savehighscore();
