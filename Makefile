@@ -1,9 +1,11 @@
 # Korvel: `make play` sets up, builds and plays; `make test` sets up, builds and runs every test.
 PACKAGES := cmake make g++ pkg-config python3 libsdl1.2-dev libsdl-mixer1.2-dev libgl-dev libgl1-mesa-dri \
-            libfreetype-dev fonts-dejavu-core libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils
+            libfreetype-dev fonts-dejavu-core libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils \
+            libcairo2-dev desktop-file-utils appstream dpkg-dev man-db
 JOBS := $(shell nproc)
+PREFIX ?= /usr/local
 
-.PHONY: all deps build play play-landscape test bench format clean
+.PHONY: all deps build play play-landscape test bench format clean install uninstall deb
 
 all: build
 
@@ -36,6 +38,24 @@ test: build
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE=ON
 	cmake --build build-sanitize -j$(JOBS) --target korvel-tests-portrait korvel-tests-landscape
 	bash tests/run.sh
+
+# Installs the programs, the game data, the menu entries, icons and man pages under PREFIX (and DESTDIR).
+# CMake's install manifest is kept, with DESTDIR, as build/installed-files.txt (cpack overwrites the manifest).
+install: build
+	cmake --install build --prefix $(PREFIX)
+	sed 's|^|$(DESTDIR)|' build/install_manifest.txt > build/installed-files.txt
+
+# Removes what the last `make install` put there, and the game's own folders once empty.
+uninstall:
+	@test -f build/installed-files.txt || { echo "nothing installed from build/"; exit 1; }
+	xargs -d '\n' rm -f -- < build/installed-files.txt
+	grep '/korvel/[^/]*$$' build/installed-files.txt | xargs -d '\n' dirname | sort -u | \
+	  xargs -d '\n' rmdir --ignore-fail-on-non-empty --
+	rm build/installed-files.txt
+
+# The Debian package build/korvel_<version>_<arch>.deb.
+deb: build
+	cd build && cpack -G DEB
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF
