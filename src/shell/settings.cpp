@@ -79,8 +79,7 @@ void ReadLevel() {
     randomNumberSeed = seed;
 }
 
-// Set once the player has been told that the score cannot be saved: they are told only once.
-static bool saveProblemTold = false;
+bool saveProblemTold = false;
 
 static void TellSaveProblem(const std::string& why) {
     if (saveProblemTold) return;

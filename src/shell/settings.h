@@ -15,6 +15,9 @@ constexpr int SETTINGS_COUNT = 61;
 extern int highscore;
 extern int vsync;
 extern bool sound;
+// Per run: set once the player has been told on standard error that the score cannot be saved, so
+// they are told only once.
+extern bool saveProblemTold;
 
 // A tuning value used as a divisor or a remainder's modulus: anything below 1 acts as 1.
 inline int Divisor(int value) {
@@ -22,7 +25,7 @@ inline int Divisor(int value) {
 }
 
 // Reads "highscore.txt" (SaveFile); a missing or short file keeps the defaults. Says on standard
-// error when the score will not be able to be saved, and why.
+// error when the score cannot be saved, and why.
 void ReadHighscore();
 // Reads "level.txt"; prints the one error message when it cannot be opened. Stops at the first
 // line that does not match its key, leaving that value and all later ones at their defaults.
