@@ -159,6 +159,10 @@ class Game:
                                         stdout=self.stdout, stderr=self.stderr, stdin=subprocess.DEVNULL,
                                         env=dict(os.environ, **(env or {})))
         running.append(self.process)
+        self.wait_for_window()
+
+    def wait_for_window(self):
+        """Looks the started program's window up by its caption (self.window, None when none comes)."""
         self.window = None
         deadline = time.time() + 20
         while self.window is None and time.time() < deadline and self.process.poll() is None:
