@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test: unit tests of both orientations (plain and sanitized) and the end-to-end tests,
-# on a virtual X display of its own and SDL's dummy audio driver.
+# of the run folder and of the installed game, on a virtual X display of its own and SDL's dummy audio driver.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -27,6 +27,7 @@ for orientation in portrait landscape; do
     run build-sanitize/tests/korvel-tests-$orientation
 done
 run python3 tests/e2e/test_game.py build/run
+run python3 tests/e2e/test_install.py build
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
