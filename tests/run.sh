@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test: unit tests of both orientations (plain and sanitized) and the end-to-end tests,
-# of the run folder and of the installed game, on a virtual X display of its own and SDL's dummy audio driver.
+# on a virtual X display of its own and SDL's dummy audio driver.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
