@@ -259,6 +259,7 @@ def main():
     build = os.path.abspath(sys.argv[1])
     began = time.time()
     folder = tempfile.mkdtemp(prefix="korvel-install-")
+    os.chmod(folder, 0o755)  # the installed programs are also run as the user nobody
     try:
         prefix = install(build, os.path.join(folder, "destdir"))
         if prefix:
