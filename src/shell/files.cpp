@@ -24,7 +24,8 @@ void FindInstalledDataFolder(const std::string& program) {
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::path candidate = (fs::path(program).parent_path() / DATA_FROM_PROGRAM).lexically_normal();
-    dataFolder = fs::is_directory(candidate, error) ? candidate.string() : "";
+    // Only a program whose own place is known can be installed.
+    dataFolder = candidate.is_absolute() && fs::is_directory(candidate, error) ? candidate.string() : "";
     dataFolderKnown = true;
 }
 
@@ -90,7 +91,8 @@ std::string SaveProblem(const char* name) {
     struct stat st;
     if (stat(folder.c_str(), &st) != 0) return folder + ": " + strerror(errno);
     if (!S_ISDIR(st.st_mode)) return folder + " is not a folder";
-    if (access(folder.c_str(), W_OK | X_OK) != 0) return "cannot write in " + folder + ": " + strerror(errno);
+    if (access(folder.c_str(), W_OK | X_OK) != 0)
+        return "cannot write in " + (folder == "." ? "the working folder" : folder) + ": " + strerror(errno);
     return "";
 }
 

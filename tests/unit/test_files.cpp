@@ -90,6 +90,14 @@ TEST_F(Files, TheTestProgramItselfIsNotInstalled) {
     EXPECT_EQ(InstalledDataFolder(), "");
 }
 
+TEST_F(Files, AProgramOfUnknownPlaceIsNotInstalled) {
+    fs::current_path(root + "/prefix/bin"); // ../share/korvel from here exists, but says nothing
+    Install("");
+    EXPECT_EQ(InstalledDataFolder(), "");
+    Install("korvel");
+    EXPECT_EQ(InstalledDataFolder(), "");
+}
+
 TEST_F(Files, NotInstalledEveryFileIsInTheWorkingFolder) {
     Install(root + "/elsewhere/bin/korvel"); // no share/korvel beside it
     fs::create_directories(home + "/.config/korvel");
