@@ -17,6 +17,7 @@ static const char* const DATA_FROM_PROGRAM = KORVEL_DATA_FROM_BIN;
 // The game's own folder inside each XDG base folder.
 static const char* const GAME_FOLDER = "/korvel/";
 
+// Per run: whether the data folder has been looked for yet, and what was found (empty: not installed).
 static bool dataFolderKnown = false;
 static std::string dataFolder;
 
