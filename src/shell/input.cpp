@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -55,7 +56,13 @@ static const size_t MAX_SHOWN_CHARS = 40;
 
 // Per run: the keys of each action, the file line that set them (0: the default), and the file
 // they were read from. Set by ResetControls and LoadControls.
-static std::vector<SDLKey> bound[ACTIONS];
+static std::array<std::vector<SDLKey>, ACTIONS> DefaultBindings() {
+    std::array<std::vector<SDLKey>, ACTIONS> keys;
+    for (int a = 0; a < ACTIONS; a++)
+        keys[a] = {ACTION[a].key};
+    return keys;
+}
+static std::array<std::vector<SDLKey>, ACTIONS> bound = DefaultBindings();
 static int boundOnLine[ACTIONS];
 static std::string controlsPath;
 static bool controlsRead = false;
@@ -73,7 +80,8 @@ struct Pad {
     Uint8 hat; // the first hat's SDL_HAT_ bits
     bool button[PAD_BUTTONS];
 };
-enum Direction { UP, DOWN, LEFT, RIGHT };
+// What a controller does for a player, in the order of each player's actions.
+enum PadInput { UP, DOWN, LEFT, RIGHT, FIRE };
 
 // Per run: the controllers' state, and whether any controller is open or has sent an event.
 static Pad pads[PADS];
@@ -152,17 +160,15 @@ bool IsPausePress(const SDL_Event& event) {
     return event.type == SDL_JOYBUTTONDOWN && event.jbutton.button == PadLayout().start;
 }
 
-// Whether the stick (beyond its dead zone), the hat or the d-pad buttons point that way.
-static bool Pushed(const Pad& pad, Direction direction) {
+// Whether the south button is held, or the stick (beyond its dead zone), the hat or the d-pad
+// buttons point that way.
+static bool Holds(const Pad& pad, PadInput input) {
     static const Uint8 HAT_BIT[4] = {SDL_HAT_UP, SDL_HAT_DOWN, SDL_HAT_LEFT, SDL_HAT_RIGHT};
-    const int dpad = PadLayout().dpad;
-    if ((pad.hat & HAT_BIT[direction]) || (dpad >= 0 && pad.button[dpad + direction])) return true;
-    const int axis = direction == UP || direction == DOWN ? pad.y : pad.x;
-    return direction == UP || direction == LEFT ? axis < -STICK_DEAD_ZONE : axis > STICK_DEAD_ZONE;
-}
-
-static bool Fires(const Pad& pad) {
-    return pad.button[PadLayout().south];
+    const PadButtons layout = PadLayout();
+    if (input == FIRE) return pad.button[layout.south];
+    if ((pad.hat & HAT_BIT[input]) || (layout.dpad >= 0 && pad.button[layout.dpad + input])) return true;
+    const int axis = input == UP || input == DOWN ? pad.y : pad.x;
+    return input == UP || input == LEFT ? axis < -STICK_DEAD_ZONE : axis > STICK_DEAD_ZONE;
 }
 
 // Whether any key of the action is held in SDL's key-state array.
@@ -187,22 +193,17 @@ const Uint8* ShipKeys() {
     if (!KeysToFill(keys)) return SDL_GetKeyState(nullptr);
     for (int p = 0; p < PADS; p++) {
         const int first = p == 0 ? P1_UP : P2_UP; // up, down, left, right, fire
-        for (int d = UP; d <= RIGHT; d++)
-            keys[ACTION[first + d].key] = Held(first + d) || Pushed(pads[p], Direction(d));
-        keys[ACTION[first + 4].key] = Held(first + 4) || Fires(pads[p]);
+        for (int i = UP; i <= FIRE; i++)
+            keys[ACTION[first + i].key] = Held(first + i) || Holds(pads[p], PadInput(i));
     }
     keys[ACTION[P1_SOLO_FIRE].key] = Held(P1_SOLO_FIRE);
     return keys;
 }
 
-static bool AnyPad(bool (*test)(const Pad&, Direction), Direction d) {
+static bool AnyPadHolds(PadInput input) {
     for (const Pad& pad : pads)
-        if (test(pad, d)) return true;
+        if (Holds(pad, input)) return true;
     return false;
-}
-
-static bool AnyPadFires(const Pad& pad, Direction) {
-    return Fires(pad);
 }
 
 const Uint8* MenuKeys() {
@@ -210,9 +211,9 @@ const Uint8* MenuKeys() {
     if (!KeysToFill(keys)) return SDL_GetKeyState(nullptr);
     for (int a : {P1_SOLO_FIRE, P2_FIRE, RESET_HIGHSCORE, TOGGLE_VSYNC, TOGGLE_SOUND})
         keys[ACTION[a].key] = Held(a);
-    keys[ACTION[P1_UP].key] = Held(P1_UP) || AnyPad(Pushed, UP);
-    keys[ACTION[P1_DOWN].key] = Held(P1_DOWN) || AnyPad(Pushed, DOWN);
-    keys[ACTION[P1_FIRE].key] = Held(P1_FIRE) || AnyPad(AnyPadFires, UP);
+    keys[ACTION[P1_UP].key] = Held(P1_UP) || AnyPadHolds(UP);
+    keys[ACTION[P1_DOWN].key] = Held(P1_DOWN) || AnyPadHolds(DOWN);
+    keys[ACTION[P1_FIRE].key] = Held(P1_FIRE) || AnyPadHolds(FIRE);
     return keys;
 }
 
@@ -220,18 +221,13 @@ const Uint8* MenuKeys() {
 // The controls file
 
 void ResetControls() {
-    for (int a = 0; a < ACTIONS; a++) {
-        bound[a] = {ACTION[a].key};
-        boundOnLine[a] = 0;
-    }
+    bound = DefaultBindings();
+    memset(boundOnLine, 0, sizeof boundOnLine);
     controlsPath.clear();
     controlsRead = false;
     memset(pads, 0, sizeof pads);
     padsInUse = false;
 }
-
-// The bindings start as the defaults.
-static const bool bindingsReset = (ResetControls(), true);
 
 static std::vector<std::string> Words(const std::string& text) {
     std::vector<std::string> words;
