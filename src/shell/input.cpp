@@ -1,8 +1,10 @@
 // input.cpp -- the controls file, the controllers, and the key states the game reads from them.
 #include "input.h"
 
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -312,14 +314,23 @@ static std::string TakeLine(const std::string& line, int number) {
     return "";
 }
 
-// Up to limit bytes of the file at path into text; 0, or the error number.
+// Up to limit bytes of the file at path into text; 0, or the error number. Only a plain file is
+// read: a folder, a pipe or a device gives EINVAL, without waiting for a writer.
 static int ReadBounded(const std::string& path, size_t limit, std::string& text) {
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return errno;
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return errno;
+    struct stat info;
+    int error = fstat(fd, &info) != 0 ? errno : S_ISREG(info.st_mode) ? 0 : EINVAL;
     text.resize(limit);
-    text.resize(fread(&text[0], 1, limit, f));
-    const int error = ferror(f) ? errno : 0;
-    fclose(f);
+    size_t got = 0;
+    while (!error && got < limit) {
+        const ssize_t n = read(fd, &text[got], limit - got);
+        if (n < 0 && errno != EINTR) error = errno;
+        if (n == 0) break;
+        if (n > 0) got += static_cast<size_t>(n);
+    }
+    text.resize(got);
+    close(fd);
     return error;
 }
 
@@ -331,7 +342,8 @@ std::vector<std::string> LoadControls(const std::string& path) {
     const int error = ReadBounded(path, MAX_FILE_BYTES + 1, text);
     if (error == ENOENT) return problems;
     if (error) {
-        problems.push_back(path + ": cannot be read (" + strerror(error) + "); the default controls stay");
+        const std::string why = error == EINVAL ? "not a plain file" : strerror(error);
+        problems.push_back(path + ": cannot be read (" + why + "); the default controls stay");
         return problems;
     }
     controlsRead = true;

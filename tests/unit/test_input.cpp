@@ -277,10 +277,14 @@ TEST_F(InputTest, BinaryHugeAndUnreadableFilesLeaveTheDefaults) {
         for (char c : p)
             EXPECT_TRUE(c >= ' ' && c <= '~') << "unprintable byte in " << p;
 
-    // A folder where the file should be.
-    problems = LoadControls(TempPath(""));
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_NE(problems[0].find("cannot be read"), std::string::npos) << problems[0];
+    // A folder, or a pipe nobody writes to, where the file should be: no waiting, no reading.
+    const std::string pipe = TempPath("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& where : {TempPath(""), pipe}) {
+        problems = LoadControls(where);
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_NE(problems[0].find("cannot be read (not a plain file)"), std::string::npos) << problems[0];
+    }
 }
 
 TEST_F(InputTest, EachScreenReadsItsOwnKeys) {
