@@ -393,10 +393,10 @@ static bool KeyNamesKnown() {
     return false;
 }
 
-// An action's line of the controls file, with the keys in force.
-static std::string BindingLine(int action) {
+// An action's line of the controls file.
+static std::string BindingLine(int action, const std::vector<SDLKey>& keys) {
     std::string line = std::string(ACTION[action].name) + " =";
-    for (SDLKey k : bound[action])
+    for (SDLKey k : keys)
         line += std::string(" ") + SDL_GetKeyName(k);
     return line;
 }
@@ -412,6 +412,13 @@ static const char* const CONTROLS_HELP =
     "# game-over screen. Escape (quit) and C (hits cost nothing) cannot be moved.\n"
     "# A line that cannot be used is reported at start-up and its action keeps the keys below.\n";
 
+std::string DefaultControlsText() {
+    std::string text = CONTROLS_HELP;
+    for (int a = 0; a < ACTIONS; a++)
+        text += BindingLine(a, DefaultBindings()[a]) + "\n";
+    return text;
+}
+
 int PrintControls() {
     if (!KeyNamesKnown()) return 1;
     ReadControls();
@@ -421,7 +428,7 @@ int PrintControls() {
         printf("# no %s: the default controls\n", controlsPath.c_str());
     for (int a = 0; a < ACTIONS; a++) {
         const std::string from = boundOnLine[a] ? "line " + std::to_string(boundOnLine[a]) : "default";
-        printf("%-32s # %s\n", BindingLine(a).c_str(), from.c_str());
+        printf("%-32s # %s\n", BindingLine(a, bound[a]).c_str(), from.c_str());
     }
     PrepareControllers();
     SDL_InitSubSystem(SDL_INIT_JOYSTICK);
@@ -453,12 +460,8 @@ int WriteDefaultControls() {
                 path.c_str());
         return 1;
     }
-    ResetControls();
-    std::string text = CONTROLS_HELP;
-    for (int a = 0; a < ACTIONS; a++)
-        text += BindingLine(a) + "\n";
     MakeFolders(path);
-    if (!WriteFileDurably(path, text)) {
+    if (!WriteFileDurably(path, DefaultControlsText())) {
         fprintf(stderr, "korvel: cannot write %s: %s\n", path.c_str(), strerror(errno));
         return 1;
     }

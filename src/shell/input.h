@@ -50,6 +50,8 @@ void ResetControls();
 
 // "korvel --controls": prints the controls in force and where each came from; the exit status.
 int PrintControls();
+// The default controls file, with a comment on how to edit it.
+std::string DefaultControlsText();
 // "korvel --write-controls": writes the default controls file for editing (never over an
 // existing one); the exit status.
 int WriteDefaultControls();
