@@ -222,11 +222,15 @@ const Uint8* MenuKeys() {
 // ---------------------------------------------------------------------------------------------
 // The controls file
 
-void ResetControls() {
+static void ResetBindings() {
     bound = DefaultBindings();
     memset(boundOnLine, 0, sizeof boundOnLine);
     controlsPath.clear();
     controlsRead = false;
+}
+
+void ResetControls() {
+    ResetBindings();
     memset(pads, 0, sizeof pads);
     padsInUse = false;
 }
@@ -335,7 +339,7 @@ static int ReadBounded(const std::string& path, size_t limit, std::string& text)
 }
 
 std::vector<std::string> LoadControls(const std::string& path) {
-    ResetControls();
+    ResetBindings();
     controlsPath = path;
     std::vector<std::string> problems;
     std::string text;
