@@ -424,6 +424,7 @@ std::string DefaultControlsText() {
 }
 
 int PrintControls() {
+    PrepareControllers();
     if (!KeyNamesKnown()) return 1;
     ReadControls();
     if (controlsRead)
@@ -434,7 +435,6 @@ int PrintControls() {
         const std::string from = boundOnLine[a] ? "line " + std::to_string(boundOnLine[a]) : "default";
         printf("%-32s # %s\n", BindingLine(a, bound[a]).c_str(), from.c_str());
     }
-    PrepareControllers();
     SDL_InitSubSystem(SDL_INIT_JOYSTICK);
     const int found = SDL_NumJoysticks();
     if (found == 0) printf("# no controller found\n");
