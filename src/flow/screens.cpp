@@ -12,6 +12,7 @@
 #include "../player/player.h"
 #include "../shell/app.h"
 #include "../shell/display.h"
+#include "../shell/input.h"
 #include "../shell/orientation.h"
 #include "../shell/settings.h"
 #include "frame.h"
@@ -141,7 +142,7 @@ void Menu::moveMarker() {
 }
 
 void Menu::update() {
-    const unsigned char* keys = SDL_GetKeyState(nullptr);
+    const unsigned char* keys = MenuKeys();
     fire(keys);
     select(keys);
     switches(keys);
@@ -155,7 +156,7 @@ GameOver::GameOver() : twoPlayers(::twoPlayers) {
 }
 
 void GameOver::update() {
-    const unsigned char* keys = SDL_GetKeyState(nullptr);
+    const unsigned char* keys = MenuKeys();
     if (keys[SDLK_z] || keys[SDLK_SLASH] || keys[SDLK_b]) {
         // With every overlay slot taken (extra-life bars collected by a dying second ship), the
         // menu would be dropped and nothing but Escape would be left: the screen stays until a

@@ -11,6 +11,7 @@
 #include "../flow/screens.h"
 #include "../shell/app.h"
 #include "../shell/display.h"
+#include "../shell/input.h"
 #include "../shell/orientation.h"
 #include "../shell/settings.h"
 #include "../world/effects.h"
@@ -49,7 +50,7 @@ void Player::update() {
 }
 
 void Player::control() {
-    const unsigned char* keys = SDL_GetKeyState(nullptr);
+    const unsigned char* keys = ShipKeys();
     if (lives < 0) {
         if (p == 0) AddAnimation(new GameOver());
         dead = true;

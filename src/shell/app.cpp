@@ -16,6 +16,7 @@
 #include "../world/effects.h"
 #include "display.h"
 #include "files.h"
+#include "input.h"
 #include "orientation.h"
 #include "settings.h"
 
@@ -52,6 +53,7 @@ static Mix_Chunk* LoadChunk(const char* file) {
 }
 
 static void OpenWindow() {
+    PrepareControllers();
     SDL_Init(SDL_INIT_EVERYTHING);
     // Without a video driver (no display) SDL_GL_SetAttribute would crash.
     if (!SDL_WasInit(SDL_INIT_VIDEO)) WindowFailed();
@@ -81,6 +83,8 @@ void Init(int, char**, const char*) {
     srand(randomNumberSeed);
     powerupat[0] = powerupat[1] = powerUpAtMultipleOf;
     OpenWindow();
+    OpenControllers();
+    ReadControls();
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     OpenAudio();
@@ -98,10 +102,10 @@ void Init(int, char**, const char*) {
 void HandleEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        TakeControllerEvent(event);
         if (event.type == SDL_QUIT) quit = true;
-        if (event.type != SDL_KEYDOWN) continue;
-        if (event.key.keysym.sym == SDLK_ESCAPE) quit = true;
-        if (event.key.keysym.sym == SDLK_p) {
+        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) quit = true;
+        if (IsPausePress(event)) {
             paused = !paused;
             // Resuming restarts the frame clock, so the next frame does not measure the pause.
             if (!paused) RestartFrameClock();

@@ -28,5 +28,6 @@ void Init(int argc, char** argv, const char* windowname);
 int Run();
 // Nothing left to do at the end; returns 0.
 int Quit();
-// Takes the pending SDL events: Escape and the window's close request quit, P pauses.
+// Takes the pending SDL events: Escape and the window's close request quit, the pause key (P) and a
+// controller's Start pause; the controllers' other events go to the input layer.
 void HandleEvents();

@@ -139,8 +139,9 @@ class Game:
     """One run of a program in a fresh copy of the data files."""
 
     def __init__(self, run_folder, program, with_level=True, highscore=None, level=None, with_data=True,
-                 env=None):
-        """with_data False leaves out the font, the music and the sounds; env adds to the environment."""
+                 env=None, files=None):
+        """with_data False leaves out the font, the music and the sounds; env adds to the environment;
+        files maps more file names to their text."""
         self.folder = tempfile.mkdtemp(prefix="korvel-e2e-")
         for name in os.listdir(run_folder):
             path = os.path.join(run_folder, name)
@@ -153,6 +154,8 @@ class Game:
             self.write("highscore.txt", highscore)
         if level is not None:
             self.write("level.txt", level)
+        for name, text in (files or {}).items():
+            self.write(name, text)
         self.stdout = open(os.path.join(self.folder, "stdout.txt"), "w")
         self.stderr = open(os.path.join(self.folder, "stderr.txt"), "w")
         self.process = subprocess.Popen([os.path.join(os.path.abspath(run_folder), program)], cwd=self.folder,
@@ -359,6 +362,28 @@ def start_and_find_ship(game, start):
     return ship
 
 
+def shots_ahead(game, ship, forward):
+    """The blue shot pixels on the ship's line ahead of it."""
+    x, y = ship
+    box = (int(x - 12), int(y - 300), int(x + 13), int(y - 12)) if forward[1] else \
+        (int(x + 12), int(y - 12), int(x + 300), int(y + 13))
+    image = game.shot()
+    return find_pixels(image, box, shot_blue) if image else []
+
+
+def fire_and_look(game, key, ship, forward, looks=10):
+    """Holds key while looking for shots ahead of the ship; the shot pixels seen, once 10 or more show."""
+    xdotool("keydown", "--window", game.window, key)
+    shots = []
+    for _ in range(looks):
+        time.sleep(0.15)
+        shots = shots_ahead(game, ship, forward)
+        if len(shots) >= 10:
+            break
+    xdotool("keyup", "--window", game.window, key)
+    return shots
+
+
 def test_one_player_game(run, program, label, start, forward):
     """start: the ship's screen position (top-left origin); forward: its flight direction (dx, dy)."""
     game = Game(run, program)
@@ -375,18 +400,7 @@ def test_one_player_game(run, program, label, start, forward):
         x, y = centre(ship)
 
         # Fire: blue shots ahead of the ship, on its line.
-        xdotool("keydown", "--window", game.window, "slash")
-        shots = []
-        for _ in range(10):
-            time.sleep(0.15)
-            image = game.shot()
-            fx, fy = forward
-            box = (int(x - 12), int(y - 300), int(x + 13), int(y - 12)) if fy else \
-                (int(x + 12), int(y - 12), int(x + 300), int(y + 13))
-            shots = find_pixels(image, box, shot_blue) if image else []
-            if len(shots) >= 10:
-                break
-        xdotool("keyup", "--window", game.window, "slash")
+        shots = fire_and_look(game, "slash", (x, y), forward)
         check(label + ": fire draws blue shots ahead of the ship", len(shots) >= 10, "%i blue pixels" % len(shots))
 
         # Right arrow held: the ship is found further right on its row.
@@ -566,6 +580,60 @@ def test_game_to_the_end(run, program, size, label, start, forward):
         game.finish()
 
 
+def test_controls_file(run, program, label, start, forward):
+    """A controls file that moves player 1's fire to Right Ctrl: real key presses fire with it and no
+    longer with /; a bad line is reported on stderr and the rest stays in force."""
+    controls = "p1 fire = right ctrl\np1 jump = space\n"
+    game = Game(run, program, files={"controls.txt": controls})
+    if not started(game, label + " (controls.txt)"):
+        return
+    try:
+        xdotool("keydown", "--window", game.window, "c")
+        ship = start_and_find_ship(game, start)
+        if not check(label + ": with controls.txt, Z still starts a game", len(ship) >= 10):
+            return
+        where = centre(ship)
+        shots = fire_and_look(game, "Control_R", where, forward)
+        check(label + ": Right Ctrl fires for player 1", len(shots) >= 10, "%i blue pixels" % len(shots))
+        gone = poll(5, lambda: len(shots_ahead(game, where, forward)) == 0, 0.2)
+        shots = fire_and_look(game, "slash", where, forward, looks=6)
+        check(label + ": / no longer fires", gone and len(shots) == 0, "%i blue pixels" % len(shots))
+        game.key("Escape")
+        check_exit(game, label, "Escape with controls.txt")
+        err = game.read("stderr.txt") or ""
+        check(label + ": the bad line of controls.txt is reported with its number",
+              'controls.txt:2: unknown action "p1 jump"' in err, repr(err))
+    finally:
+        xdotool("keyup", "--window", game.window, "c", "slash", "Control_R")
+        game.finish()
+
+    # The command line: the defaults written for editing, and the bindings in force with their source.
+    folder = tempfile.mkdtemp(prefix="korvel-e2e-")
+    try:
+        env = dict(os.environ, XDG_CONFIG_HOME=folder)
+        program_path = os.path.join(os.path.abspath(run), program)
+
+        def command(option):
+            return subprocess.run([program_path, option], cwd=folder, env=env, stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=20, text=True)
+        done = command("--write-controls")
+        written = [os.path.join(root, name) for root, _, names in os.walk(folder) for name in names]
+        text = open(written[0]).read() if len(written) == 1 else ""
+        check(label + ": --write-controls writes the default controls",
+              done.returncode == 0 and "\np1 fire = /\np1 solo fire = z\n" in text, done.stderr)
+        check(label + ": --write-controls never writes over a file", command("--write-controls").returncode == 1)
+        if written:
+            with open(written[0], "a") as f:
+                f.write("p2 fire = right shift\n")
+        done = command("--controls")
+        check(label + ": --controls prints each binding and where it came from",
+              done.returncode == 0 and re.search(r"\np2 fire = b +# line \d+\n", done.stdout) is not None and
+              "p2 fire = right shift" not in done.stdout and "already set" in done.stderr,
+              done.stdout + done.stderr)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
 def test_no_display(run, program, label):
     """Without a display the program says so on stderr and ends with status 1."""
     folder = tempfile.mkdtemp(prefix="korvel-e2e-")
@@ -608,6 +676,7 @@ def main():
             test_menu_exit(run, program, size, program)
             test_vsync_switch(run, program, program)
             test_one_player_game(run, program, program, start, forward)
+            test_controls_file(run, program, program, start, forward)
             test_without_data(run, program, program, start)
             test_game_to_the_end(run, program, size, program, start, forward)
     finally:

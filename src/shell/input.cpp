@@ -1,0 +1,474 @@
+// input.cpp -- the controls file, the controllers, and the key states the game reads from them.
+#include "input.h"
+
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "files.h"
+
+// Everything a player can rebind, in the order of the controls file.
+enum Action {
+    P1_UP,
+    P1_DOWN,
+    P1_LEFT,
+    P1_RIGHT,
+    P1_FIRE,
+    P1_SOLO_FIRE,
+    P2_UP,
+    P2_DOWN,
+    P2_LEFT,
+    P2_RIGHT,
+    P2_FIRE,
+    PAUSE,
+    RESET_HIGHSCORE,
+    TOGGLE_VSYNC,
+    TOGGLE_SOUND,
+    ACTIONS
+};
+
+// An action's name in the controls file, and its default key, which is also the key the game's
+// code reads for it.
+struct ActionName {
+    const char* name;
+    SDLKey key;
+};
+static const ActionName ACTION[ACTIONS] = {
+    {"p1 up", SDLK_UP},          {"p1 down", SDLK_DOWN},   {"p1 left", SDLK_LEFT},   {"p1 right", SDLK_RIGHT},
+    {"p1 fire", SDLK_SLASH},     {"p1 solo fire", SDLK_z}, {"p2 up", SDLK_w},        {"p2 down", SDLK_s},
+    {"p2 left", SDLK_a},         {"p2 right", SDLK_d},     {"p2 fire", SDLK_b},      {"pause", SDLK_p},
+    {"reset highscore", SDLK_r}, {"toggle vsync", SDLK_v}, {"toggle sound", SDLK_s},
+};
+
+static const char* const CONTROLS_FILE = "controls.txt";
+// Bounds on what the controls file may make the game read and say.
+static const size_t MAX_FILE_BYTES = 64 * 1024;
+static const size_t MAX_LINE_CHARS = 200;
+static const size_t MAX_KEYS = 8;
+static const size_t MAX_PROBLEMS = 20;
+static const size_t MAX_SHOWN_CHARS = 40;
+
+// Per run: the keys of each action, the file line that set them (0: the default), and the file
+// they were read from. Set by ResetControls and LoadControls.
+static std::array<std::vector<SDLKey>, ACTIONS> DefaultBindings() {
+    std::array<std::vector<SDLKey>, ACTIONS> keys;
+    for (int a = 0; a < ACTIONS; a++)
+        keys[a] = {ACTION[a].key};
+    return keys;
+}
+static std::array<std::vector<SDLKey>, ACTIONS> bound = DefaultBindings();
+static int boundOnLine[ACTIONS];
+static std::string controlsPath;
+static bool controlsRead = false;
+
+// Controllers that play: the first flies player 1, the second player 2.
+static const int PADS = 2;
+// Buttons followed on each controller.
+static const int PAD_BUTTONS = 32;
+// The stick's two axes.
+static const int AXIS_X = 0, AXIS_Y = 1;
+
+// What one controller holds, as its events have told.
+struct Pad {
+    int x, y;  // the stick, -32768 (left, up) to 32767
+    Uint8 hat; // the first hat's SDL_HAT_ bits
+    bool button[PAD_BUTTONS];
+};
+// What a controller does for a player, in the order of each player's actions.
+enum PadInput { UP, DOWN, LEFT, RIGHT, FIRE };
+
+// Per run: the controllers' state, and whether any controller is open or has sent an event.
+static Pad pads[PADS];
+static bool padsInUse = false;
+
+// sdl12-compat reports itself as SDL 1.2.50 or later; the setting that makes it present every
+// controller in SDL 2's game-controller layout, read once by its SDL_Init.
+static const int COMPAT_FIRST_PATCH = 50;
+static const char* const CONTROLLER_HINT = "SDL12COMPAT_USE_GAME_CONTROLLERS";
+// SDL 2's game-controller buttons: A (south) 0, B 1, X 2, Y 3, Back 4, Guide 5, Start 6, the
+// stick buttons 7 and 8, the shoulders 9 and 10, the d-pad 11 to 14.
+static const PadButtons GAME_CONTROLLER_BUTTONS = {0, 6, 11};
+// Linux's own numbering of the common pads (the xpad driver's): A 0, B 1, X 2, Y 3, the shoulders
+// 4 and 5, Back 6, Start 7, Guide 8; the d-pad is the first hat.
+static const PadButtons LINUX_JOYSTICK_BUTTONS = {0, 7, -1};
+
+static bool GameControllerLayout() {
+    const char* hint = getenv(CONTROLLER_HINT);
+    return SDL_Linked_Version()->patch >= COMPAT_FIRST_PATCH && hint && atoi(hint) != 0;
+}
+
+PadButtons PadLayout() {
+    return GameControllerLayout() ? GAME_CONTROLLER_BUTTONS : LINUX_JOYSTICK_BUTTONS;
+}
+
+void PrepareControllers() {
+    setenv(CONTROLLER_HINT, "1", 0);
+}
+
+void OpenControllers() {
+    if (!SDL_WasInit(SDL_INIT_JOYSTICK)) SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+    const int found = SDL_NumJoysticks();
+    for (int i = 0; i < found && i < PADS; i++)
+        if (SDL_JoystickOpen(i)) padsInUse = true;
+    SDL_JoystickEventState(SDL_ENABLE);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Key states
+
+static Pad* PadOf(int which) {
+    if (which >= PADS) return nullptr;
+    padsInUse = true;
+    return &pads[which];
+}
+
+void TakeControllerEvent(const SDL_Event& event) {
+    Pad* pad = nullptr;
+    switch (event.type) {
+    case SDL_JOYAXISMOTION:
+        if (!(pad = PadOf(event.jaxis.which))) return;
+        if (event.jaxis.axis == AXIS_X) pad->x = event.jaxis.value;
+        if (event.jaxis.axis == AXIS_Y) pad->y = event.jaxis.value;
+        return;
+    case SDL_JOYHATMOTION:
+        if ((pad = PadOf(event.jhat.which)) && event.jhat.hat == 0) pad->hat = event.jhat.value;
+        return;
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP:
+        if ((pad = PadOf(event.jbutton.which)) && event.jbutton.button < PAD_BUTTONS)
+            pad->button[event.jbutton.button] = event.type == SDL_JOYBUTTONDOWN;
+        return;
+    default:
+        return;
+    }
+}
+
+static bool Bound(int action, SDLKey key) {
+    for (SDLKey k : bound[action])
+        if (k == key) return true;
+    return false;
+}
+
+bool IsPausePress(const SDL_Event& event) {
+    if (event.type == SDL_KEYDOWN) return Bound(PAUSE, event.key.keysym.sym);
+    return event.type == SDL_JOYBUTTONDOWN && event.jbutton.button == PadLayout().start;
+}
+
+// Whether the south button is held, or the stick (beyond its dead zone), the hat or the d-pad
+// buttons point that way.
+static bool Holds(const Pad& pad, PadInput input) {
+    static const Uint8 HAT_BIT[4] = {SDL_HAT_UP, SDL_HAT_DOWN, SDL_HAT_LEFT, SDL_HAT_RIGHT};
+    const PadButtons layout = PadLayout();
+    if (input == FIRE) return pad.button[layout.south];
+    if ((pad.hat & HAT_BIT[input]) || (layout.dpad >= 0 && pad.button[layout.dpad + input])) return true;
+    const int axis = input == UP || input == DOWN ? pad.y : pad.x;
+    return input == UP || input == LEFT ? axis < -STICK_DEAD_ZONE : axis > STICK_DEAD_ZONE;
+}
+
+// Whether any key of the action is held in SDL's key-state array.
+static bool Held(int action) {
+    int count = 0;
+    const Uint8* keys = SDL_GetKeyState(&count);
+    for (SDLKey k : bound[action])
+        if (k < count && keys[k]) return true;
+    return false;
+}
+
+// SDL's own array while the keys are the defaults and no controller plays; otherwise out, cleared,
+// for the caller to fill.
+static Uint8* KeysToFill(Uint8* out) {
+    if (!controlsRead && !padsInUse) return nullptr;
+    memset(out, 0, SDLK_LAST);
+    return out;
+}
+
+const Uint8* ShipKeys() {
+    static Uint8 keys[SDLK_LAST];
+    if (!KeysToFill(keys)) return SDL_GetKeyState(nullptr);
+    for (int p = 0; p < PADS; p++) {
+        const int first = p == 0 ? P1_UP : P2_UP; // up, down, left, right, fire
+        for (int i = UP; i <= FIRE; i++)
+            keys[ACTION[first + i].key] = Held(first + i) || Holds(pads[p], PadInput(i));
+    }
+    keys[ACTION[P1_SOLO_FIRE].key] = Held(P1_SOLO_FIRE);
+    return keys;
+}
+
+static bool AnyPadHolds(PadInput input) {
+    for (const Pad& pad : pads)
+        if (Holds(pad, input)) return true;
+    return false;
+}
+
+const Uint8* MenuKeys() {
+    static Uint8 keys[SDLK_LAST];
+    if (!KeysToFill(keys)) return SDL_GetKeyState(nullptr);
+    for (int a : {P1_SOLO_FIRE, P2_FIRE, RESET_HIGHSCORE, TOGGLE_VSYNC, TOGGLE_SOUND})
+        keys[ACTION[a].key] = Held(a);
+    keys[ACTION[P1_UP].key] = Held(P1_UP) || AnyPadHolds(UP);
+    keys[ACTION[P1_DOWN].key] = Held(P1_DOWN) || AnyPadHolds(DOWN);
+    keys[ACTION[P1_FIRE].key] = Held(P1_FIRE) || AnyPadHolds(FIRE);
+    return keys;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The controls file
+
+static void ResetBindings() {
+    bound = DefaultBindings();
+    memset(boundOnLine, 0, sizeof boundOnLine);
+    controlsPath.clear();
+    controlsRead = false;
+}
+
+void ResetControls() {
+    ResetBindings();
+    memset(pads, 0, sizeof pads);
+    padsInUse = false;
+}
+
+static std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    size_t at = 0;
+    while ((at = text.find_first_not_of(" \t", at)) != std::string::npos) {
+        const size_t end = text.find_first_of(" \t", at);
+        words.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    return words;
+}
+
+// Text from the file as a message may show it: short, and printable.
+static std::string Shown(const std::string& text) {
+    std::string shown = text.substr(0, MAX_SHOWN_CHARS);
+    for (char& c : shown)
+        if (c < ' ' || c > '~') c = '?';
+    return "\"" + shown + (text.size() > MAX_SHOWN_CHARS ? "...\"" : "\"");
+}
+
+// The key SDL names so (in any case), or SDLK_UNKNOWN.
+static SDLKey KeyNamed(const std::string& name) {
+    static const char* const NO_NAME = "unknown key";
+    if (strcasecmp(name.c_str(), NO_NAME) == 0) return SDLK_UNKNOWN;
+    for (int k = SDLK_FIRST + 1; k < SDLK_LAST; k++)
+        if (strcasecmp(SDL_GetKeyName(SDLKey(k)), name.c_str()) == 0) return SDLKey(k);
+    return SDLK_UNKNOWN;
+}
+
+// The words of text with one blank between them.
+static std::string Collapsed(const std::string& text) {
+    std::string joined;
+    for (const std::string& word : Words(text))
+        joined += (joined.empty() ? "" : " ") + word;
+    return joined;
+}
+
+static int ActionNamed(const std::string& text) {
+    for (int a = 0; a < ACTIONS; a++)
+        if (strcasecmp(ACTION[a].name, Collapsed(text).c_str()) == 0) return a;
+    return -1;
+}
+
+// The keys of a line's right-hand side into keys, or what is wrong with them. A name of two words
+// ("right ctrl") is taken whole before its first word is tried alone.
+static std::string ReadKeys(const std::string& text, std::vector<SDLKey>& keys) {
+    const std::vector<std::string> words = Words(text);
+    for (size_t i = 0; i < words.size(); i++) {
+        SDLKey key = i + 1 < words.size() ? KeyNamed(words[i] + " " + words[i + 1]) : SDLK_UNKNOWN;
+        if (key != SDLK_UNKNOWN)
+            i++;
+        else if ((key = KeyNamed(words[i])) == SDLK_UNKNOWN)
+            return "unknown key " + Shown(words[i]);
+        keys.push_back(key);
+    }
+    if (keys.empty()) return "no key after \"=\"";
+    if (keys.size() > MAX_KEYS) return "more than " + std::to_string(MAX_KEYS) + " keys";
+    return "";
+}
+
+// Takes one line of the file (numbered from 1); what is wrong with it, or "" when it is used, blank
+// or a comment.
+static std::string TakeLine(const std::string& line, int number) {
+    const size_t start = line.find_first_not_of(" \t\r");
+    if (start == std::string::npos || line[start] == '#') return "";
+    if (line.size() > MAX_LINE_CHARS)
+        return "line longer than " + std::to_string(MAX_LINE_CHARS) + " characters";
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) return "no \"=\" between an action and its keys";
+    const int action = ActionNamed(line.substr(0, equals));
+    if (action < 0) return "unknown action " + Shown(Collapsed(line.substr(0, equals)));
+    if (boundOnLine[action])
+        return "\"" + std::string(ACTION[action].name) + "\" is already set on line " +
+               std::to_string(boundOnLine[action]);
+    std::vector<SDLKey> keys;
+    std::string value = line.substr(equals + 1);
+    if (!value.empty() && value.back() == '\r') value.pop_back();
+    const std::string problem = ReadKeys(value, keys);
+    if (!problem.empty()) return problem;
+    bound[action] = keys;
+    boundOnLine[action] = number;
+    return "";
+}
+
+// Up to limit bytes of the file at path into text; 0, or the error number. Only a plain file is
+// read: a folder, a pipe or a device gives EINVAL, without waiting for a writer.
+static int ReadBounded(const std::string& path, size_t limit, std::string& text) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return errno;
+    struct stat info;
+    int error = fstat(fd, &info) != 0 ? errno : S_ISREG(info.st_mode) ? 0 : EINVAL;
+    text.resize(limit);
+    size_t got = 0;
+    while (!error && got < limit) {
+        const ssize_t n = read(fd, &text[got], limit - got);
+        if (n < 0 && errno != EINTR) error = errno;
+        if (n == 0) break;
+        if (n > 0) got += static_cast<size_t>(n);
+    }
+    text.resize(got);
+    close(fd);
+    return error;
+}
+
+std::vector<std::string> LoadControls(const std::string& path) {
+    ResetBindings();
+    controlsPath = path;
+    std::vector<std::string> problems;
+    std::string text;
+    const int error = ReadBounded(path, MAX_FILE_BYTES + 1, text);
+    if (error == ENOENT) return problems;
+    if (error) {
+        const std::string why = error == EINVAL ? "not a plain file" : strerror(error);
+        problems.push_back(path + ": cannot be read (" + why + "); the default controls stay");
+        return problems;
+    }
+    controlsRead = true;
+    if (text.find('\0') != std::string::npos) {
+        problems.push_back(path + ": not a text file; the default controls stay");
+        return problems;
+    }
+    if (text.size() > MAX_FILE_BYTES) {
+        problems.push_back(path + ": longer than " + std::to_string(MAX_FILE_BYTES) +
+                           " bytes; what follows is not read");
+        text.erase(text.rfind('\n', MAX_FILE_BYTES - 1) + 1);
+    }
+    size_t badLines = 0;
+    int number = 0;
+    for (size_t at = 0; at < text.size(); number++) {
+        if (badLines == MAX_PROBLEMS) {
+            problems.push_back(path + ": more than " + std::to_string(MAX_PROBLEMS) +
+                               " lines that cannot be used; what follows is not read");
+            break;
+        }
+        const size_t end = std::min(text.find('\n', at), text.size());
+        const std::string problem = TakeLine(text.substr(at, end - at), number + 1);
+        if (!problem.empty()) {
+            problems.push_back(path + ":" + std::to_string(number + 1) + ": " + problem + "; line not used");
+            badLines++;
+        }
+        at = end + 1;
+    }
+    return problems;
+}
+
+void ReadControls() {
+    for (const std::string& problem : LoadControls(ConfigFile(CONTROLS_FILE)))
+        fprintf(stderr, "korvel: %s\n", problem.c_str());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The command line
+
+// SDL names the keys once its video is up; a dummy display does, for a program that opens no window.
+static bool KeyNamesKnown() {
+    if (strcmp(SDL_GetKeyName(SDLK_a), "a") == 0) return true;
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    SDL_InitSubSystem(SDL_INIT_VIDEO);
+    if (strcmp(SDL_GetKeyName(SDLK_a), "a") == 0) return true;
+    fprintf(stderr, "korvel: SDL cannot name the keys here: %s\n", SDL_GetError());
+    return false;
+}
+
+// An action's line of the controls file.
+static std::string BindingLine(int action, const std::vector<SDLKey>& keys) {
+    std::string line = std::string(ACTION[action].name) + " =";
+    for (SDLKey k : keys)
+        line += std::string(" ") + SDL_GetKeyName(k);
+    return line;
+}
+
+static const char* const CONTROLS_HELP =
+    "# Korvel's controls: one line per action, \"action = key [key ...]\", up to 8 keys each.\n"
+    "# Keys go by SDL's names for them, separated by blanks: a ... z, 0 ... 9, / - . , ; and the\n"
+    "# other signs, up, down, left, right, space, return, tab, left ctrl, right ctrl, left shift,\n"
+    "# right shift, left alt, right alt, alt gr, page up, f1 ... f12, and the keypad's [0] ... [9],\n"
+    "# [+] and enter. \"korvel --controls\" shows the controls in force.\n"
+    "# p1 solo fire fires for player 1 in a one-player game only. In the menu, player 1's up and\n"
+    "# down move the selection and player 1's fire keys choose; player 2's fire also leaves the\n"
+    "# game-over screen. Escape (quit) and C (hits cost nothing) cannot be moved.\n"
+    "# A line that cannot be used is reported at start-up and its action keeps the keys below.\n";
+
+std::string DefaultControlsText() {
+    std::string text = CONTROLS_HELP;
+    for (int a = 0; a < ACTIONS; a++)
+        text += BindingLine(a, DefaultBindings()[a]) + "\n";
+    return text;
+}
+
+int PrintControls() {
+    PrepareControllers();
+    if (!KeyNamesKnown()) return 1;
+    ReadControls();
+    if (controlsRead)
+        printf("# controls read from %s\n", controlsPath.c_str());
+    else
+        printf("# no %s: the default controls\n", controlsPath.c_str());
+    for (int a = 0; a < ACTIONS; a++) {
+        const std::string from = boundOnLine[a] ? "line " + std::to_string(boundOnLine[a]) : "default";
+        printf("%-32s # %s\n", BindingLine(a, bound[a]).c_str(), from.c_str());
+    }
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+    const int found = SDL_NumJoysticks();
+    if (found == 0) printf("# no controller found\n");
+    for (int i = 0; i < found; i++)
+        printf("# controller %i: %s%s\n", i + 1, SDL_JoystickName(i),
+               i == 0   ? " (player 1)"
+               : i == 1 ? " (player 2)"
+                        : " (not used)");
+    const PadButtons layout = PadLayout();
+    printf("# controllers: stick or d-pad moves, button %i fires, button %i (Start) pauses\n", layout.south,
+           layout.start);
+    return 0;
+}
+
+// Makes the folders on the way to path (a path of a file).
+static void MakeFolders(const std::string& path) {
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+        mkdir(path.substr(0, slash).c_str(), 0755);
+}
+
+int WriteDefaultControls() {
+    if (!KeyNamesKnown()) return 1;
+    const std::string path = UserConfigFile(CONTROLS_FILE);
+    struct stat existing;
+    if (stat(path.c_str(), &existing) == 0) {
+        fprintf(stderr, "korvel: %s already exists and is left as it is; remove it to write the defaults\n",
+                path.c_str());
+        return 1;
+    }
+    MakeFolders(path);
+    if (!WriteFileDurably(path, DefaultControlsText())) {
+        fprintf(stderr, "korvel: cannot write %s: %s\n", path.c_str(), strerror(errno));
+        return 1;
+    }
+    printf("korvel: the default controls are in %s\n", path.c_str());
+    return 0;
+}

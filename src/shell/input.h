@@ -1,0 +1,57 @@
+// input.h -- the keys the game reads: SDL's keyboard through the player's controls file, and the
+// controllers.
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <string>
+#include <vector>
+
+// The ships and the screens keep reading the keys of the default controls; these arrays hold them
+// as the player's own keys and the controllers press them. With no controls file and no
+// controller, both are SDL's own key-state array.
+//
+// Per frame: the ships' keys: arrows, / and Z for player 1 (the first controller), W, S, A, D and
+// B for player 2 (the second controller).
+const Uint8* ShipKeys();
+// Per frame: the menu's and the game-over screen's keys: Up, Down, Z, / and B, and R, V and S.
+// Either controller moves the selection and chooses.
+const Uint8* MenuKeys();
+
+// Follows the controllers' sticks, d-pads and buttons: every event taken from the queue passes here.
+void TakeControllerEvent(const SDL_Event& event);
+// Whether an event presses the pause key or a controller's Start.
+bool IsPausePress(const SDL_Event& event);
+
+// Per run: the controllers' buttons in the layout the SDL library presents them in.
+struct PadButtons {
+    int south; // fires, chooses in the menu
+    int start; // pauses
+    int dpad;  // the first of the d-pad's four buttons (up, down, left, right), or -1 for a hat
+};
+PadButtons PadLayout();
+// A stick pushed no further than this from its centre (of 32767) counts as centred.
+constexpr int STICK_DEAD_ZONE = 8000;
+
+// Before SDL_Init: asks sdl12-compat for its game-controller mapping, so that common pads agree on
+// their buttons (a player's own setting of it is kept).
+void PrepareControllers();
+// After SDL_Init: opens the first two controllers.
+void OpenControllers();
+
+// Start-up: the controls file ("controls.txt" where ConfigFile puts it); each line it cannot use
+// gives one message on standard error, and its action keeps the default keys.
+void ReadControls();
+// Reads the controls file at path in place of the bindings in force; returns one message per
+// problem ("path:line: what was wrong"). A missing file leaves the defaults.
+std::vector<std::string> LoadControls(const std::string& path);
+// The default controls, no file read, no controller seen.
+void ResetControls();
+
+// "korvel --controls": prints the controls in force and where each came from; the exit status.
+int PrintControls();
+// The default controls file, with a comment on how to edit it.
+std::string DefaultControlsText();
+// "korvel --write-controls": writes the default controls file for editing (never over an
+// existing one); the exit status.
+int WriteDefaultControls();
