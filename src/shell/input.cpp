@@ -449,12 +449,6 @@ int PrintControls() {
     return 0;
 }
 
-// Makes the folders on the way to path (a path of a file).
-static void MakeFolders(const std::string& path) {
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        mkdir(path.substr(0, slash).c_str(), 0755);
-}
-
 int WriteDefaultControls() {
     if (!KeyNamesKnown()) return 1;
     const std::string path = UserConfigFile(CONTROLS_FILE);
@@ -464,7 +458,6 @@ int WriteDefaultControls() {
                 path.c_str());
         return 1;
     }
-    MakeFolders(path);
     if (!WriteFileDurably(path, DefaultControlsText())) {
         fprintf(stderr, "korvel: cannot write %s: %s\n", path.c_str(), strerror(errno));
         return 1;
