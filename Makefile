@@ -35,6 +35,7 @@ play-landscape: build
 test: build
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE=ON
 	cmake --build build-sanitize -j$(JOBS) --target korvel-tests-portrait korvel-tests-landscape
+	cmake --build build-sanitize -j$(JOBS) --target korvel-level-tests
 	bash tests/run.sh
 
 bench: deps
