@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "level_check.h"
@@ -321,6 +322,13 @@ TEST(LevelDefaults, WritesTheDefaultFileAndReplacesOnlyWhenTold) {
     EXPECT_EQ(Tool({"defaults", "no-such-folder/level.txt"}).status, 2);
 }
 
+TEST(LevelProgram, RunsOnPipesAndRefusesFolders) {
+    const std::string program = KORVEL_LEVEL_PROGRAM;
+    EXPECT_EQ(WEXITSTATUS(std::system((program + " check / 2>/dev/null").c_str())), 2);
+    EXPECT_EQ(WEXITSTATUS(std::system((program + " defaults | " + program + " check /dev/stdin").c_str())),
+              0);
+}
+
 // ---------------------------------------------------------------- show
 
 TEST(LevelShow, DefaultPaceWorkedOutByHand) {
@@ -387,7 +395,8 @@ TEST(LevelShow, ChangedPaceWorkedOutByHand) {
     EXPECT_NEAR(pace.arrivals[0].onePlayer, (5.5 - 0.5 * 0.9) / 60, 1e-9);
     // Two players: 0, 0, 1, 1, 2, 2, 3, 3, 4, 4: mean 2, 8 of 10 above 0.
     EXPECT_NEAR(pace.arrivals[0].twoPlayers, (3 - 0.5 * 0.8) / 60, 1e-9);
-    EXPECT_EQ(pace.arrivals[0].kinds, (std::vector<const char*>{"plain", "aiming"}));
+    EXPECT_EQ(std::vector<std::string>(pace.arrivals[0].kinds.begin(), pace.arrivals[0].kinds.end()),
+              (std::vector<std::string>{"plain", "aiming"}));
 
     const int sides[] = {120, 120, 120, 150, 200, 250, 300, 350, 400, 400, 400, 400};
     const int rings[] = {10, 20, 30, 35, 35, 35, 35, 35, 35, 35, 35, 35};

@@ -219,7 +219,10 @@ static int ClosestKey(const std::string& word, int expected) {
     size_t bestDistance = Distance(word, SLOTS[expected].key);
     for (int k = 0; k < SETTINGS_COUNT; k++) {
         const size_t d = Distance(word, SLOTS[k].key);
-        if (d < bestDistance) best = k, bestDistance = d;
+        if (d < bestDistance) {
+            best = k;
+            bestDistance = d;
+        }
     }
     const size_t allowed = std::max<size_t>(2, strlen(SLOTS[best].key) / 4);
     return word.empty() || bestDistance > allowed ? -1 : best;

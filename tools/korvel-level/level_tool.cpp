@@ -152,7 +152,8 @@ static std::string AttackText(const BossPace& b) {
 }
 
 static void PrintShowText(const LevelReport& r, const Pace& pace, FILE* out) {
-    fprintf(out, "%s: %d of %d values read\n", r.file.c_str(), r.read, SETTINGS_COUNT);
+    fprintf(out, "%s: %d of %d values read%s\n", r.file.c_str(), r.read, SETTINGS_COUNT,
+            r.stopped ? "; the others keep their defaults (see korvel-level check)" : "");
     fprintf(out,
             "Pace at %d frames per second; the director's clock advances every %.0f frames.\n"
             "Times are seconds after the game starts.\n\n",
