@@ -217,6 +217,7 @@ TEST(LevelHints, NameTheFaultWhereTheReadingStops) {
         {Replaced("bossRadius=55", "bossRadius=many"), "number", "`many`", 5, 7, 12},
         {Replaced("lifeBarRate=1.0", "lifeBarRate=fast"), "number", "decimal", 1, 2, 13},
         {"\xEF\xBB\xBF" + defaults, "byte-order-mark", "byte-order mark", 0, 1, 1},
+        {"\xFF\xFEt\0i\0", "byte-order-mark", "UTF-16", 0, 1, 1},
         {"# level\n" + defaults, "before-first-key", "line 2", 0, 1, 1},
         {defaults.substr(0, defaults.find("bossRadius")), "end-of-file", "55 values", 5, 7, 1},
         {Replaced("bossRadius=55", "[boss]"), "unknown", "bossRadius", 5, 7, 1},

@@ -75,6 +75,8 @@ static const long QUOTE_WIDTH = 40;
 static const size_t WORD_LIMIT = 64;
 
 static const char* const BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+static const char* const UTF16_LITTLE_END = "\xFF\xFE";
+static const char* const UTF16_BIG_END = "\xFE\xFF";
 
 std::string Printable(const std::string& text) {
     std::string out;
@@ -295,6 +297,10 @@ static bool HintBeforeFirstKey(const std::string& text, int n, LevelStop* stop) 
     if (text.compare(0, 3, BYTE_ORDER_MARK) == 0) {
         Hint(stop, "byte-order-mark",
              "the file starts with a byte-order mark (EF BB BF); save it as plain text without one");
+        return true;
+    }
+    if (text.compare(0, 2, UTF16_LITTLE_END) == 0 || text.compare(0, 2, UTF16_BIG_END) == 0) {
+        Hint(stop, "byte-order-mark", "the file is saved as UTF-16; save it as plain ASCII text");
         return true;
     }
     const size_t first = text.find(std::string(SLOTS[0].key) + "=");
