@@ -123,7 +123,7 @@ static bool LoadText(const std::string& path, std::string* text, std::string* er
     }
     text->resize(LEVEL_TEXT_LIMIT + 1);
     const size_t got = fread(&(*text)[0], 1, text->size(), f);
-    const int readError = ferror(f) ? errno : 0;
+    const int readError = ferror(f) ? (errno ? errno : EIO) : 0;
     fclose(f);
     if (readError) {
         *error = strerror(readError);
