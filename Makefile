@@ -37,6 +37,7 @@ play-landscape: build
 test: build
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE=ON
 	cmake --build build-sanitize -j$(JOBS) --target korvel-tests-portrait korvel-tests-landscape
+	cmake --build build-sanitize -j$(JOBS) --target korvel-level-tests
 	bash tests/run.sh
 
 # Installs the programs, the game data, the menu entries, icons and man pages under PREFIX (and DESTDIR).

@@ -26,6 +26,8 @@ for orientation in portrait landscape; do
     run build/tests/korvel-tests-$orientation
     run build-sanitize/tests/korvel-tests-$orientation
 done
+run build/tests/level/korvel-level-tests
+run build-sanitize/tests/level/korvel-level-tests
 run python3 tests/e2e/test_game.py build/run
 run python3 tests/e2e/test_install.py build
 

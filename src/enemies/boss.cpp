@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -129,6 +130,26 @@ void Boss::hit(Object* obj) {
     } else if (obj->type == TYPE_SHOT && obj->data != TAG_CHARGE_SHOT) {
         obj->dead = true;
     }
+}
+
+int CoreSides(int n) {
+    return PolygonSides(std::min(std::max(50 * n, bossMinSides), 400));
+}
+
+int CoreShots(int n) {
+    return PolygonSides(std::min(maxBossBullets, 10 * n + 10));
+}
+
+int SatelliteCount(int n) {
+    return std::max(0, std::min(bossStartingSatelites + n, 15));
+}
+
+int SatelliteSides(int n) {
+    return PolygonSides(std::min(std::max(5 * n, minSateliteSides), maxSateliteSides));
+}
+
+int SatelliteShots(int sides) {
+    return PolygonSides(std::min(sides, maxSateliteBullets));
 }
 
 SatelliteAttack SatelliteAttackFor(int n) {

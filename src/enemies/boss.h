@@ -47,6 +47,15 @@ class BossEnemy : public Object {
     void aimedPairs();
 };
 
+// The strength of the boss that comes after n bosses beaten: the core's sides and shots per ring,
+// the number of satellites, their sides, and a satellite's shots per ring (or, for aimed pairs,
+// the length of its first phase) from its sides.
+int CoreSides(int n);
+int CoreShots(int n);
+int SatelliteCount(int n);
+int SatelliteSides(int n);
+int SatelliteShots(int sides);
+
 // The satellites' attack, chosen by the number of bosses beaten.
 enum SatelliteAttack { ATTACK_RINGS, ATTACK_BIG_PAIRS, ATTACK_ROCKETS, ATTACK_AIMED_PAIRS };
 SatelliteAttack SatelliteAttackFor(int bossesBeaten);

@@ -23,10 +23,9 @@ float dist = 0;
 int boss = 0;
 int td = 1;
 
-// Grey of the background grid, the spacing of its lines and the scroll that moves it one spacing.
+// Grey of the background grid and the spacing of its lines.
 static const float GRID_GREY = 0.15f;
 static const int LINE_SPACING = 800;
-static const float SCROLL_STEP = 80;
 
 static void RaiseHighscore() {
     if (score[0] > highscore && player) highscore = score[0];
@@ -133,7 +132,7 @@ void Render() {
     CollideObjects();
     glDisable(GL_POLYGON_SMOOTH);
     UpdateParticles();
-    dist += 2 * fpsm;
+    dist += SCROLL_SPEED * fpsm;
     if (dist >= SCROLL_STEP) {
         dist = 0;
         td += 1;
@@ -153,17 +152,17 @@ static int Draw(int min, int extra) {
 void CreateBoss() {
     BOSS = new Boss();
     BOSS->r = static_cast<float>(bossRadius + 15);
-    BOSS->data = PolygonSides(std::min(std::max(50 * nBoss, bossMinSides), 400));
+    BOSS->data = CoreSides(nBoss);
     BOSS->data2 = bossFireRate;
-    BOSS->data4 = PolygonSides(std::min(maxBossBullets, 10 * nBoss + 10));
+    BOSS->data4 = CoreShots(nBoss);
     AddObject(BOSS);
-    const int n = std::max(0, std::min(bossStartingSatelites + nBoss, 15));
+    const int n = SatelliteCount(nBoss);
     for (int i = 0; i < n; i++) {
         BossEnemy* satellite = new BossEnemy(i * pd[n], static_cast<float>(distOfSatelitesfromBoss));
         satellite->r = static_cast<float>(sateliteRadius);
         satellite->data2 = sateliteFireRate;
-        satellite->data = PolygonSides(std::min(std::max(5 * nBoss, minSateliteSides), maxSateliteSides));
-        satellite->data4 = PolygonSides(std::min(satellite->data, maxSateliteBullets));
+        satellite->data = SatelliteSides(nBoss);
+        satellite->data4 = SatelliteShots(satellite->data);
         AddObject(satellite);
     }
 }
@@ -191,28 +190,28 @@ static int WithBosses(int value, float step) {
 
 static void SpawnEnemy() {
     const float perBoss = 1.5f; // more sides, and a shorter firing period, per boss beaten
-    if (td > timeBeforeAimingEnemy && rand() % Divisor(chanceOfAimingEnemy) == 0) {
+    if (GateOpen(timeBeforeAimingEnemy, td) && rand() % Divisor(chanceOfAimingEnemy) == 0) {
         AimEnemy* e = Arrive<AimEnemy>();
         const int radius = Draw(aimingEnemyMinRadius, aimingEnemyMaxAddedRadius);
         const int sides = WithBosses(Draw(aimingEnemyMinSides, aimingEnemyMaxAddedSides), perBoss);
         Configure(e, radius, sides, aimingEnemyFireRate);
         e->data4 = Draw(aimingEnemyMinFireTime, aimingEnemyMaxAddedFireTime);
         AddObject(e);
-    } else if (td > timeBeforeCircleEnemy && rand() % Divisor(chanceOfCircleEnemy) == 0) {
+    } else if (GateOpen(timeBeforeCircleEnemy, td) && rand() % Divisor(chanceOfCircleEnemy) == 0) {
         SpurtEnemy* e = Arrive<SpurtEnemy>();
         const int radius = Draw(circleEnemyMinRadius, circleEnemyMaxAddedRadius);
         const int sides = WithBosses(Draw(circleEnemyMinSides, circleEnemyMaxAddedSides), perBoss);
         Configure(e, radius, sides,
                   WithBosses(Draw(circleEnemyMinFireRate, circleEnemyMaxAddedFireRate), -perBoss));
         AddObject(e);
-    } else if (td > timeBeforeChargingEnemy && rand() % Divisor(chanceOfChargingEnemy) == 0) {
+    } else if (GateOpen(timeBeforeChargingEnemy, td) && rand() % Divisor(chanceOfChargingEnemy) == 0) {
         ChargeEnemy* e = Arrive<ChargeEnemy>();
         const int radius = Draw(chargingEnemyMinRadius, chargingEnemyMaxAddedRadius);
         const int sides = WithBosses(Draw(chargingEnemyMinSides, chargingEnemyMaxAddedSides), perBoss);
         Configure(e, radius, sides,
                   WithBosses(Draw(chargingEnemyMinRate, chargingEnemyMaxAddedRate), -perBoss));
         AddObject(e);
-    } else if (td > timeBeforeRocketEnemy &&
+    } else if (GateOpen(timeBeforeRocketEnemy, td) &&
                (rand() % Divisor(chanceOfRocketEnemy) == 0 ||
                 (playerAtTop() && rand() % Divisor(chanceOfRocketEnemy / 3) != 0))) {
         RocketEnemy* e = Arrive<RocketEnemy>();
@@ -230,17 +229,29 @@ static void SpawnEnemy() {
     }
 }
 
+int Countdown(int drawn, bool twoPlayers, int bossesBeaten) {
+    return (twoPlayers ? drawn / 2 : drawn) - bossesBeaten;
+}
+
+bool GateOpen(int gate, int clock) {
+    return clock > gate;
+}
+
+bool BossDue(int events, int bossesBeaten) {
+    return events > bossesBeaten + timeBeforeBoss;
+}
+
 void Director() {
     if (rn > 0) {
         rn -= 1;
         return;
     }
     // The next countdown, in frames scaled to the frame rate; two players halve the range.
-    const int range = rand() % Divisor(timeBetweenEnemies);
-    const float wait = static_cast<float>((player2 ? range / 2 : range) - nBoss);
+    const float wait =
+        static_cast<float>(Countdown(rand() % Divisor(timeBetweenEnemies), player2 != nullptr, nBoss));
     rn = fpsm > 0 ? static_cast<int>(std::clamp(wait / fpsm, -1e6f, 1e6f)) : 0;
     if (BOSS) return;
-    if (boss > nBoss + timeBeforeBoss && player) {
+    if (BossDue(boss, nBoss) && player) {
         CreateBoss();
         boss = 0;
         return;

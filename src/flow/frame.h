@@ -10,6 +10,11 @@ extern float dist;
 extern int boss;
 extern int td;
 
+// The background scrolls SCROLL_SPEED units per frame of 1/60 s; td advances each time it has
+// scrolled SCROLL_STEP units.
+constexpr float SCROLL_SPEED = 2;
+constexpr float SCROLL_STEP = 80;
+
 // The whole frame: grid, background, world, collisions, particles, HUD, overlays, buffer swap
 // and the director. Returns at once while paused.
 void Render();
@@ -21,3 +26,10 @@ void DrawHud();
 void Director();
 // Creates the boss and its satellites with the strength of the next fight.
 void CreateBoss();
+// The director's next countdown in frames of 1/60 s, from drawn = rand() % timeBetweenEnemies:
+// two players halve it, every boss beaten shortens it by one.
+int Countdown(int drawn, bool twoPlayers, int bossesBeaten);
+// Whether an enemy kind whose time gate is gate may come when the distance clock reads clock.
+bool GateOpen(int gate, int clock);
+// Whether the director event that finds events enemies since the last boss brings the boss.
+bool BossDue(int events, int bossesBeaten);

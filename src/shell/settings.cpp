@@ -41,24 +41,33 @@ static const char* Conversion(float) {
     return "%f";
 }
 
-void ReadLevelFrom(FILE* f) {
+int ReadLevelFrom(FILE* f) {
     char format[96];
+    int taken = 0;
 #define SETTING(name, type, value, end)                                                                      \
     snprintf(format, sizeof format, "%s=%s%s", #name, Conversion(name), end);                                \
-    if (!ReadValue(f, format, &name)) return;
+    if (!ReadValue(f, format, &name)) return taken;                                                          \
+    taken += 1;
 #include "settings_table.h"
 #undef SETTING
+    return taken;
 }
-
-// Largest magnitude a tuning value may have: beyond it the game's own arithmetic would overflow.
-// No sensible setting comes near it (a million frames is over four hours).
-static const int SETTING_LIMIT = 1000000;
 
 static void Tame(int& value) {
     value = std::clamp(value, -SETTING_LIMIT, SETTING_LIMIT);
 }
 static void Tame(float& value) {
     value = std::isfinite(value) ? std::clamp(value, -1.0f * SETTING_LIMIT, 1.0f * SETTING_LIMIT) : 1.0f;
+}
+
+void TameSettings() {
+    // A damaged or hostile file may hold huge values or, for the life-bar rate, no number at all
+    // (such a rate keeps its default); the seed may be any number.
+    const int seed = randomNumberSeed;
+#define SETTING(name, type, value, end) Tame(name);
+#include "settings_table.h"
+#undef SETTING
+    randomNumberSeed = seed;
 }
 
 void ReadLevel() {
@@ -70,13 +79,7 @@ void ReadLevel() {
     }
     ReadLevelFrom(f);
     fclose(f);
-    // A damaged or hostile file may hold huge values or, for the life-bar rate, no number at all
-    // (such a rate keeps its default); the seed may be any number.
-    const int seed = randomNumberSeed;
-#define SETTING(name, type, value, end) Tame(name);
-#include "settings_table.h"
-#undef SETTING
-    randomNumberSeed = seed;
+    TameSettings();
 }
 
 bool saveProblemTold = false;

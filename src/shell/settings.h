@@ -10,6 +10,9 @@
 
 // Number of tuning values in "level.txt".
 constexpr int SETTINGS_COUNT = 61;
+// Largest magnitude a tuning value may have: beyond it the game's own arithmetic would overflow.
+// No sensible setting comes near it (a million frames is over four hours).
+constexpr int SETTING_LIMIT = 1000000;
 
 // Per run, saved at exit: the best score, the v-sync request (1 = on) and the sound switch.
 extern int highscore;
@@ -30,8 +33,13 @@ void ReadHighscore();
 // Reads "level.txt"; prints the one error message when it cannot be opened. Stops at the first
 // line that does not match its key, leaving that value and all later ones at their defaults.
 void ReadLevel();
-// Reads the tuning values from an open file (the body of ReadLevel).
-void ReadLevelFrom(FILE* f);
+// Reads the tuning values from an open file (the body of ReadLevel) and returns how many it took;
+// the file is left where the reading stopped.
+int ReadLevelFrom(FILE* f);
+// Holds the values just read where the game can use them (ReadLevel does this after reading):
+// every value but randomNumberSeed within SETTING_LIMIT either way, a lifeBarRate that is not a
+// number back to 1.
+void TameSettings();
 // Puts every tuning value back to its default.
 void ResetSettings();
 // Writes "highscore.txt" durably (WriteFileDurably), so a failed write keeps the old
