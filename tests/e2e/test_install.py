@@ -23,10 +23,11 @@ APP_ID = "io.github.korvel.Korvel"
 PROGRAMS = (("korvel", (480, 800)), ("korvel-landscape", (800, 480)))
 GAME_DATA = ("font.fnt", "LICENSE-DejaVu.txt", "music1.xm", "boom.wav", "powerup.wav", "shoot1.wav", "shoot2.wav",
              "shoot3.wav", "selectmove.wav", "level.txt")
-LAYOUT = (["bin/" + program for program, _ in PROGRAMS] + ["share/korvel/" + name for name in GAME_DATA] +
+LAYOUT = (["bin/" + program for program, _ in PROGRAMS] + ["bin/korvel-level"] +
+          ["share/korvel/" + name for name in GAME_DATA] +
           ["share/applications/%s.desktop" % APP_ID, "share/applications/%s.Landscape.desktop" % APP_ID,
            "share/metainfo/%s.metainfo.xml" % APP_ID, "share/icons/hicolor/scalable/apps/%s.svg" % APP_ID,
-           "share/man/man6/korvel.6", "share/doc/korvel/copyright"] +
+           "share/man/man6/korvel.6", "share/man/man6/korvel-level.6", "share/doc/korvel/copyright"] +
           ["share/icons/hicolor/%ix%i/apps/%s.png" % (size, size, APP_ID) for size in (48, 128, 256)])
 SAVE_PROBLEM = "korvel: the high score cannot be saved"
 # Plain enemies without end, every one of them huge: the window fills with their blue.
