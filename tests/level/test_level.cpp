@@ -320,7 +320,10 @@ TEST(LevelDefaults, WritesTheDefaultFileAndReplacesOnlyWhenTold) {
     EXPECT_EQ(Tool({"defaults", "--force", "tuned.txt"}).status, 0);
     EXPECT_EQ(Tool({"check", "tuned.txt"}).status, 0);
     EXPECT_EQ(Tool({"defaults", "--force", "."}).status, 1);
-    EXPECT_EQ(Tool({"defaults", "no-such-folder/level.txt"}).status, 2);
+    // A missing folder is made, as for a first copy into ~/.config/korvel; a file in the way is not.
+    EXPECT_EQ(Tool({"defaults", "new-folder/level.txt"}).status, 0);
+    EXPECT_EQ(Tool({"check", "new-folder/level.txt"}).status, 0);
+    EXPECT_EQ(Tool({"defaults", "tuned.txt/level.txt"}).status, 2);
 }
 
 TEST(LevelProgram, RunsOnPipesAndRefusesFolders) {
