@@ -27,6 +27,7 @@ for orientation in portrait landscape; do
     run build-sanitize/tests/korvel-tests-$orientation
 done
 run python3 tests/e2e/test_game.py build/run
+run python3 tests/e2e/test_saves.py build/run
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
