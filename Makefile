@@ -1,9 +1,10 @@
 # Korvel: `make play` sets up, builds and plays; `make test` sets up, builds and runs every test.
 PACKAGES := cmake make g++ pkg-config python3 libsdl1.2-dev libsdl-mixer1.2-dev libgl-dev libgl1-mesa-dri \
-            libfreetype-dev fonts-dejavu-core libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils
+            libfreetype-dev fonts-dejavu-core libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils \
+            clang libclang-rt-14-dev
 JOBS := $(shell nproc)
 
-.PHONY: all deps build play play-landscape test bench format clean
+.PHONY: all deps build play play-landscape test bench fuzz fuzz-build format clean
 
 all: build
 
@@ -35,7 +36,19 @@ play-landscape: build
 test: build
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE=ON
 	cmake --build build-sanitize -j$(JOBS) --target korvel-tests-portrait korvel-tests-landscape
+	$(MAKE) fuzz-build
 	bash tests/run.sh
+
+# The libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer) in build-fuzz.
+fuzz-build: deps
+	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	      -DKORVEL_FUZZ=ON -DKORVEL_TESTS=OFF
+	cmake --build build-fuzz -j$(JOBS) --target fuzz-level fuzz-highscore fuzz-font fuzz-game
+
+# Every reader 200000 inputs and the whole game 2000, from the game's own default files; fails
+# on any finding (tests/fuzz/run.sh).
+fuzz: fuzz-build
+	bash tests/fuzz/run.sh build-fuzz full
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF
@@ -46,4 +59,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-sanitize build-bench
+	rm -rf build build-sanitize build-bench build-fuzz

@@ -28,6 +28,7 @@ for orientation in portrait landscape; do
 done
 run python3 tests/e2e/test_game.py build/run
 run python3 tests/e2e/test_saves.py build/run
+run bash tests/fuzz/run.sh build-fuzz quick
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

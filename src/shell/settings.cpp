@@ -38,7 +38,7 @@ static const char* Conversion(float) {
     return "%f";
 }
 
-void ReadLevelFrom(FILE* f) {
+static void ReadValues(FILE* f) {
     char format[96];
 #define SETTING(name, type, value, end)                                                                      \
     snprintf(format, sizeof format, "%s=%s%s", #name, Conversion(name), end);                                \
@@ -58,15 +58,8 @@ static void Tame(float& value) {
     value = std::isfinite(value) ? std::clamp(value, -1.0f * SETTING_LIMIT, 1.0f * SETTING_LIMIT) : 1.0f;
 }
 
-void ReadLevel() {
-    FILE* f = fopen(ConfigFile("level.txt").c_str(), "r");
-    if (!f) {
-        printf("ERROR LOADING LEVEL, USING DEFAULTS!\n");
-        fflush(stdout);
-        return;
-    }
-    ReadLevelFrom(f);
-    fclose(f);
+void ReadLevelFrom(FILE* f) {
+    ReadValues(f);
     // A damaged or hostile file may hold huge values or, for the life-bar rate, no number at all
     // (such a rate keeps its default); the seed may be any number.
     const int seed = randomNumberSeed;
@@ -76,12 +69,28 @@ void ReadLevel() {
     randomNumberSeed = seed;
 }
 
+void ReadLevel() {
+    FILE* f = fopen(ConfigFile("level.txt").c_str(), "r");
+    if (!f) {
+        printf("ERROR LOADING LEVEL, USING DEFAULTS!\n");
+        fflush(stdout);
+        return;
+    }
+    ReadLevelFrom(f);
+    fclose(f);
+}
+
 void ReadHighscore() {
     FILE* f = fopen(SaveFile(HIGHSCORE_FILE).c_str(), "r");
     if (!f) {
         highscore = 0;
         return;
     }
+    ReadHighscoreFrom(f);
+    fclose(f);
+}
+
+void ReadHighscoreFrom(FILE* f) {
     // The game stores 0 or 1 for each switch; any other number means on. A swap interval taken as
     // it stands (say 1000) would hold every frame for seconds.
     int storedVsync = vsync, storedSound = sound ? 1 : 0;
@@ -89,7 +98,6 @@ void ReadHighscore() {
         vsync = storedVsync != 0 ? 1 : 0;
         if (fscanf(f, "sound: %i\n", &storedSound) == 1) sound = storedSound != 0;
     }
-    fclose(f);
 }
 
 // The three lines go through a temporary file and a rename: an interrupted or failed write never

@@ -26,8 +26,11 @@ void ReadHighscore();
 // Reads "level.txt"; prints the one error message when it cannot be opened. Stops at the first
 // line that does not match its key, leaving that value and all later ones at their defaults.
 void ReadLevel();
-// Reads the tuning values from an open file (the body of ReadLevel).
+// Reads the tuning values from an open file (the body of ReadLevel), taming values that would
+// overflow the game's arithmetic.
 void ReadLevelFrom(FILE* f);
+// Reads the three lines of "highscore.txt" from an open file (the body of ReadHighscore).
+void ReadHighscoreFrom(FILE* f);
 // Puts every tuning value back to its default.
 void ResetSettings();
 // Writes "highscore.txt" durably (WriteFileDurably), so a failed write keeps the old
