@@ -12,7 +12,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "$1" && pwd)
 mode=${2:-full}
-targets="level highscore font game"
+targets="level highscore font game game-landscape"
 
 display=150
 while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
@@ -31,7 +31,7 @@ seed() {
     local target=$1 folder=$2
     mkdir -p "$folder"
     case $target in
-    level | game) cp "$build/run/level.txt" "$folder/" ;;
+    level | game*) cp "$build/run/level.txt" "$folder/" ;;
     font) cp "$build/run/font.fnt" "$folder/" ;;
     highscore) printf 'highscore: 0\nvsync: 0\nsound: 1\n' >"$folder/highscore.txt" ;;
     esac
@@ -39,9 +39,9 @@ seed() {
 
 runs() {
     case $mode:$1 in
-    full:game) echo 2000 ;;
+    full:game*) echo 2000 ;;
     full:*) echo 200000 ;;
-    quick:game) echo 8 ;;
+    quick:game*) echo 8 ;;
     quick:*) echo 3000 ;;
     esac
 }
