@@ -54,11 +54,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 static void FreshWorld() {
     KillAllObjects();
     UpdateObjects();
-    while (nAnim > 0)
-        RemoveAnimation(nAnim - 1);
-    UpdateAnimations();
-    for (Explosion& e : boom)
-        e = Explosion();
+    ClearEffects();
     int n = 0;
     Uint8* keys = SDL_GetKeyState(&n);
     std::fill(keys, keys + n, 0);
