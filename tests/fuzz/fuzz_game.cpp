@@ -31,7 +31,7 @@ static const int MOST_OBJECTS = 100000;
 static const SDLKey PLAYER1_KEYS[] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_SLASH, SDLK_z, SDLK_c};
 static const SDLKey PLAYER2_KEYS[] = {SDLK_w, SDLK_s, SDLK_a, SDLK_d, SDLK_b};
 
-// The window's pixels cost most of a frame in a software renderer, and no frame is looked at:
+// Filling the window's pixels costs much of a frame in a software renderer, and no frame is looked at:
 // after the game's start-up the window shrinks, and the font is loaded again into the new
 // context. The game still draws its whole field (its viewport is the full size, clipped).
 static const int SMALL_WINDOW = 16;
