@@ -37,7 +37,8 @@ def kill_around_exit(run, program, number, rng):
         time.sleep(0.05)
         # Escape goes out without waiting for xdotool, so that the kill may come before, during
         # or after the save.
-        escape = subprocess.Popen(["xdotool", "key", "--window", str(game.window), "Escape"])
+        escape = subprocess.Popen(["xdotool", "key", "--window", str(game.window), "Escape"],
+                                  stderr=subprocess.DEVNULL)
         time.sleep(rng.uniform(0, 0.08))
         if game.process.poll() is None:
             game.process.send_signal(signal.SIGKILL)
