@@ -1,11 +1,12 @@
 # Korvel: `make play` sets up, builds and plays; `make test` sets up, builds and runs every test.
 PACKAGES := cmake make g++ pkg-config python3 libsdl1.2-dev libsdl-mixer1.2-dev libgl-dev libgl1-mesa-dri \
             libfreetype-dev fonts-dejavu-core libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils \
-            libcairo2-dev desktop-file-utils appstream dpkg-dev man-db
+            libcairo2-dev desktop-file-utils appstream dpkg-dev man-db \
+            clang libclang-rt-14-dev
 JOBS := $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: all deps build play play-landscape test bench format clean install uninstall deb
+.PHONY: all deps build play play-landscape test bench fuzz fuzz-build format clean install uninstall deb
 
 all: build
 
@@ -36,8 +37,9 @@ play-landscape: build
 # and the end-to-end tests of both programs, on a virtual display with SDL's dummy audio driver.
 test: build
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE=ON
-	cmake --build build-sanitize -j$(JOBS) --target korvel-tests-portrait korvel-tests-landscape
-	cmake --build build-sanitize -j$(JOBS) --target korvel-level-tests
+	cmake --build build-sanitize -j$(JOBS) --target korvel-tests-portrait korvel-tests-landscape \
+	      korvel-level-tests
+	$(MAKE) fuzz-build
 	bash tests/run.sh
 
 # Installs the programs, the game data, the menu entries, icons and man pages under PREFIX (and DESTDIR).
@@ -58,6 +60,18 @@ uninstall:
 deb: build
 	cd build && cpack -G DEB
 
+# The libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer) in build-fuzz.
+fuzz-build: deps
+	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	      -DKORVEL_FUZZ=ON -DKORVEL_TESTS=OFF
+	cmake --build build-fuzz -j$(JOBS) --target fuzz-level fuzz-highscore fuzz-font fuzz-game \
+	      fuzz-game-landscape
+
+# Every reader 200000 inputs and the whole game 2000, from the game's own default files; fails
+# on any finding (tests/fuzz/run.sh).
+fuzz: fuzz-build
+	bash tests/fuzz/run.sh build-fuzz full
+
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF
 	cmake --build build-bench -j$(JOBS) --target korvel-bench
@@ -67,4 +81,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-sanitize build-bench
+	rm -rf build build-sanitize build-bench build-fuzz

@@ -99,11 +99,7 @@ static Result Measure(const char* name, int frames, const std::function<void()>&
 static void FreshWorld() {
     KillAllObjects();
     UpdateObjects();
-    while (nAnim > 0)
-        RemoveAnimation(nAnim - 1);
-    UpdateAnimations();
-    for (Explosion& e : boom)
-        e = Explosion();
+    ClearEffects();
     score[0] = score[1] = 0;
     rn = 0;
     boss = 0;

@@ -73,8 +73,14 @@ static bool UploadTexels(FILE* f, const GLFONT* font) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        // The file's rows have no padding: OpenGL's default of 4-byte aligned rows would shift every
+        // row of an odd-width texture and read past the buffer's end.
+        GLint alignment = 4;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexImage2D(GL_TEXTURE_2D, 0, 2, font->TexWidth, font->TexHeight, 0, GL_LUMINANCE_ALPHA,
                      GL_UNSIGNED_BYTE, texels);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     }
     free(texels);
     return ok;

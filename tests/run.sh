@@ -30,6 +30,8 @@ run build/tests/level/korvel-level-tests
 run build-sanitize/tests/level/korvel-level-tests
 run python3 tests/e2e/test_game.py build/run
 run python3 tests/e2e/test_install.py build
+run python3 tests/e2e/test_saves.py build/run
+run bash tests/fuzz/run.sh build-fuzz quick
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -281,7 +281,9 @@ void ChargeEnemy::charge() {
 
 void ChargeEnemy::update() {
     if (fireat < 0) Move(this);
-    if (BeyondExitEdges(x, y, r)) dead = true;
+    // Without a rest (data2 of 0 or less: many bosses beaten, or a hostile level.txt) the charge
+    // timer never goes negative, so the enemy would never move nor leave: it leaves at once.
+    if (BeyondExitEdges(x, y, r) || data2 <= 0) dead = true;
     if (data <= 2) {
         Destroy(this, rot, CHARGING, true, r + r / 2 + r / 2);
         return;

@@ -98,6 +98,11 @@ void ReadHighscore() {
         highscore = 0;
         return;
     }
+    ReadHighscoreFrom(f);
+    fclose(f);
+}
+
+void ReadHighscoreFrom(FILE* f) {
     // The game stores 0 or 1 for each switch; any other number means on. A swap interval taken as
     // it stands (say 1000) would hold every frame for seconds.
     int storedVsync = vsync, storedSound = sound ? 1 : 0;
@@ -105,7 +110,6 @@ void ReadHighscore() {
         vsync = storedVsync != 0 ? 1 : 0;
         if (fscanf(f, "sound: %i\n", &storedSound) == 1) sound = storedSound != 0;
     }
-    fclose(f);
 }
 
 // The three lines go through a temporary file and a rename: an interrupted or failed write never

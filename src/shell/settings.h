@@ -40,6 +40,8 @@ int ReadLevelFrom(FILE* f);
 // every value but randomNumberSeed within SETTING_LIMIT either way, a lifeBarRate that is not a
 // number back to 1.
 void TameSettings();
+// Reads the three lines of "highscore.txt" from an open file (the body of ReadHighscore).
+void ReadHighscoreFrom(FILE* f);
 // Puts every tuning value back to its default.
 void ResetSettings();
 // Writes "highscore.txt" durably (WriteFileDurably), so a failed write keeps the old

@@ -140,3 +140,11 @@ void UpdateAnimations() {
         delete a;
     removedAnimations.clear();
 }
+
+void ClearEffects() {
+    while (nAnim > 0)
+        RemoveAnimation(nAnim - 1);
+    UpdateAnimations();
+    for (Explosion& e : boom)
+        e = Explosion();
+}

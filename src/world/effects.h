@@ -45,3 +45,5 @@ void AddAnimation(Animation* anima);
 void RemoveAnimation(int n);
 // Calls update on every overlay in slot order, then deletes the ones that removed themselves.
 void UpdateAnimations();
+// Deletes every overlay and frees every particle: the effects of a fresh run.
+void ClearEffects();

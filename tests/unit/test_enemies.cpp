@@ -612,6 +612,21 @@ TEST(Enemies, ChargeEnemyRestsThenChargesAtPlayerOne) {
     EXPECT_NEAR(blind->vy, 4 * sinf(b), 1e-5);
 }
 
+// A charging enemy without a rest would never move: it leaves at its first update, silently.
+// The shortest rest, one frame, keeps it.
+TEST(Enemies, ChargeEnemyWithoutARestLeaves) {
+    ResetWorld();
+    for (int rest : {0, -5, 1}) {
+        auto* enemy = Listed(Armed(new ChargeEnemy(0, 0, 0, 0), 20, 5, rest), 50, 100);
+        enemy->update();
+        EXPECT_EQ(enemy->dead, rest <= 0) << "rest " << rest;
+    }
+    StepWorld();
+    EXPECT_EQ(CountOf<ChargeEnemy>(), 1);
+    EXPECT_EQ(score[0], 0);
+    EXPECT_EQ(LiveParticles(), 0);
+}
+
 TEST(Enemies, ChargeEnemyBurstsIntoTokensAndARingOfDarts) {
     ResetWorld();
     powerupat[0] = powerupat[1] = 1 << 30;

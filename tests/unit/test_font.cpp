@@ -165,6 +165,47 @@ TEST_F(FontTest, LoadsAWrittenFont) {
     EXPECT_EQ(glFontCreate(TempPath("no-such-font.fnt").c_str(), static_cast<int>(tex)), nullptr);
 }
 
+// The file's texel rows have no padding, whatever the width: every texel of an odd-width font
+// lands in its own place (read back from the texture and from the drawn picture), and the
+// upload leaves OpenGL's row alignment as it found it.
+TEST_F(FontTest, OddWidthsLoadAndDrawEveryTexel) {
+    const int scale = 8;
+    for (int width : {1, 3, 5, 7, 2}) {
+        SCOPED_TRACE("width " + std::to_string(width));
+        FontFile file;
+        file.width = width;
+        file.height = 3;
+        file.first = file.last = 'A';
+        file.glyphs = {{float(width), 3.0f, 0.0f, 0.0f, 1.0f, 1.0f}}; // the whole texture
+        file.texels.clear();
+        for (int k = 0; k < width * file.height; k++)
+            file.texels.insert(file.texels.end(), {uint8_t(30 + 10 * k), 255});
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        GLFONT* f = Load(file);
+        ASSERT_NE(f, nullptr);
+        GLint alignment = 0;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+        EXPECT_EQ(alignment, 4);
+
+        std::vector<uint8_t> back(file.texels.size());
+        glBindTexture(GL_TEXTURE_2D, tex);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, back.data());
+        EXPECT_EQ(back, file.texels);
+
+        // Drawn in white at 8 pixels a texel: the first row hangs just below the anchor.
+        ClearFrame();
+        glColor3f(1, 1, 1);
+        DrawText(f, glFontTextOut, "A", 0, 0, 0, scale);
+        for (int row = 0; row < file.height; row++)
+            for (int column = 0; column < width; column++) {
+                const Pixel p = WorldPixel((column + 0.5f) * scale, -(row + 0.5f) * scale);
+                EXPECT_NEAR(p.r, file.texels[2 * (row * width + column)], 2)
+                    << "texel " << column << ", " << row;
+            }
+    }
+}
+
 TEST_F(FontTest, AlignmentPlacesTheQuads) {
     GLFONT* f = Load(FontFile());
     ASSERT_NE(f, nullptr);

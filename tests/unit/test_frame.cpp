@@ -600,3 +600,38 @@ TEST(Frame, LongRunStaysBounded) {
     ResetWorld();
     EXPECT_EQ(nObject, 0);
 }
+
+// After some forty bosses nBoss keeps its value behind the title menu, and many charging enemies
+// come without a rest. An hour there, at a fixed frame time of 40/60 s (the longest that keeps the
+// distance clock's pace), keeps them from piling up: each is gone after its first update. Under
+// the sanitizers a tenth of the hour.
+TEST(Frame, AnHourBehindTheMenuAfterFortyBosses) {
+#ifdef __SANITIZE_ADDRESS__
+    const int minutes = 6;
+#else
+    const int minutes = 60;
+#endif
+    ResetWorld();
+    AddAnimation(new Menu());
+    nBoss = 40;
+    const int step = 40;
+    fixedFpsm = fpsm = step;
+    int most = 0, restless = 0;
+    for (int frame = 0; frame < minutes * 60 * 60 / step; frame++) {
+        Render();
+        most = std::max(most, nObject);
+        int waiting = 0; // without a rest, before or at their first update
+        for (ChargeEnemy* e : ObjectsOf<ChargeEnemy>())
+            if (e->data2 <= 0) {
+                waiting++;
+                restless += e->fireat == 0;
+            }
+        ASSERT_LE(waiting, 2) << "frame " << frame;
+        ASSERT_LT(nObject, 3000) << "frame " << frame;
+    }
+    EXPECT_EQ(nBoss, 40);
+    EXPECT_EQ(player, nullptr);
+    EXPECT_GT(restless, minutes / 6) << "charging enemies without a rest came";
+    RecordProperty("most objects", most);
+    ResetWorld();
+}
