@@ -1,12 +1,14 @@
 // window.cpp -- the window's mode and scale, "options.txt", and opening and toggling the video mode.
 #include "window.h"
 
+#include <GL/gl.h>
 #include <SDL/SDL.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
+#include <vector>
 
 #include "display.h"
 #include "files.h"
@@ -35,7 +37,8 @@ bool ParseScale(const char* text, float* scale) {
 }
 
 // Applies one "key: value" line of the options file; any other line changes nothing.
-static void ReadOptionLine(const std::string& line, WindowChoice* choice) {
+static void ReadOptionLine(std::string line, WindowChoice* choice) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line == "mode: window") choice->fullscreen = false;
     if (line == "mode: fullscreen") choice->fullscreen = true;
     const std::string scaleKey = "scale: ";
@@ -128,17 +131,46 @@ void OpenGameWindow() {
     if (!SetMode(windowChoice)) WindowFailed();
 }
 
+// The frame on show, read before a mode change: sdl12-compat starts the new mode with an empty
+// picture, and a paused game draws no new frame.
+static std::vector<unsigned char> KeepFrame() {
+    std::vector<unsigned char> pixels(WINDOW_WIDTH * WINDOW_HEIGHT * 3);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, WINDOW_WIDTH, WINDOW_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glPopClientAttrib();
+    return pixels;
+}
+
+// Shows a kept frame again, in the new mode.
+static void ShowFrame(const std::vector<unsigned char>& pixels) {
+    glPushAttrib(GL_ENABLE_BIT);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glRasterPos2i(-hw, -hh);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glDrawPixels(WINDOW_WIDTH, WINDOW_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glPopClientAttrib();
+    glPopAttrib();
+    SDL_GL_SwapBuffers();
+}
+
 void ToggleFullscreen() {
     if (!CanScale()) {
         SayUnscaled();
         return;
     }
+    const std::vector<unsigned char> frame = KeepFrame();
     WindowChoice toggled = windowChoice;
     toggled.fullscreen = !toggled.fullscreen;
     if (!SetMode(toggled)) {
         if (!SetMode(windowChoice)) WindowFailed();
         return;
     }
+    ShowFrame(frame);
     windowChoice = toggled;
     windowChoiceMade = true;
     WriteOptions(OptionsFile(), windowChoice);
