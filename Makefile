@@ -1,6 +1,7 @@
 # Korvel: `make play` sets up, builds and plays; `make test` sets up, builds and runs every test.
 PACKAGES := cmake make g++ pkg-config python3 libsdl1.2-dev libsdl-mixer1.2-dev libgl-dev libgl1-mesa-dri \
-            libfreetype-dev fonts-dejavu-core libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils
+            libfreetype-dev fonts-dejavu-core libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils \
+            libsdl1.2-compat openbox
 JOBS := $(shell nproc)
 
 .PHONY: all deps build play play-landscape test bench format clean

@@ -82,9 +82,13 @@ float FitScale(int desktopWidth, int desktopHeight) {
     return MIN_SCALE;
 }
 
+bool OnSdl12Compat() {
+    return SDL_Linked_Version()->patch >= FIRST_COMPAT_PATCH;
+}
+
 bool CanScale() {
     const char* scaling = getenv("SDL12COMPAT_OPENGL_SCALING");
-    return SDL_Linked_Version()->patch >= FIRST_COMPAT_PATCH && !(scaling && std::string(scaling) == "0");
+    return OnSdl12Compat() && !(scaling && std::string(scaling) == "0");
 }
 
 void WindowFailed() {
@@ -128,7 +132,10 @@ static bool SetMode(const WindowChoice& choice) {
 void OpenGameWindow() {
     const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
     if (desktop) fitScale = FitScale(desktop->current_w, desktop->current_h);
-    if (!SetMode(windowChoice)) WindowFailed();
+    if (SetMode(windowChoice)) return;
+    // A screen that takes no fullscreen mode still gets a window.
+    if (windowChoice.fullscreen && SetMode(WindowChoice{false, windowChoice.scale})) return;
+    WindowFailed();
 }
 
 // The frame on show, read before a mode change: sdl12-compat starts the new mode with an empty

@@ -33,6 +33,8 @@ std::string OptionsFile();
 // The largest window scale, in eighths from 1 down to MIN_SCALE, that fits a desktop of the given
 // size with room for a panel; 1 when the desktop's size is unknown (0).
 float FitScale(int desktopWidth, int desktopHeight);
+// True when the SDL 1.2 library in use is sdl12-compat (over SDL 2), not the classic one.
+bool OnSdl12Compat();
 // True on an SDL 1.2 that can scale an OpenGL picture (sdl12-compat with its OpenGL scaling on).
 bool CanScale();
 

@@ -139,8 +139,9 @@ class Game:
     """One run of a program in a fresh copy of the data files."""
 
     def __init__(self, run_folder, program, with_level=True, highscore=None, level=None, with_data=True,
-                 env=None):
-        """with_data False leaves out the font, the music and the sounds; env adds to the environment."""
+                 env=None, args=(), files=None):
+        """with_data False leaves out the font, the music and the sounds; env adds to the environment;
+        args go on the command line; files (name: text) are written into the folder first."""
         self.folder = tempfile.mkdtemp(prefix="korvel-e2e-")
         for name in os.listdir(run_folder):
             path = os.path.join(run_folder, name)
@@ -153,9 +154,12 @@ class Game:
             self.write("highscore.txt", highscore)
         if level is not None:
             self.write("level.txt", level)
+        for name, text in (files or {}).items():
+            self.write(name, text)
         self.stdout = open(os.path.join(self.folder, "stdout.txt"), "w")
         self.stderr = open(os.path.join(self.folder, "stderr.txt"), "w")
-        self.process = subprocess.Popen([os.path.join(os.path.abspath(run_folder), program)], cwd=self.folder,
+        self.process = subprocess.Popen([os.path.join(os.path.abspath(run_folder), program)] + list(args),
+                                        cwd=self.folder,
                                         stdout=self.stdout, stderr=self.stderr, stdin=subprocess.DEVNULL,
                                         env=dict(os.environ, **(env or {})))
         running.append(self.process)
