@@ -29,18 +29,6 @@ UNSCALED = {"korvel": (480, 800), "korvel-landscape": (800, 480)}
 UNSCALED_MESSAGE = "cannot scale an OpenGL picture"
 
 
-# The keys these tests press. With a window manager the game's window has the focus, and xdotool
-# then presses real keys: one killed half-way (a slow machine) would leave its key down for the
-# next game, whose SDL reads the keyboard when its window gets the focus.
-KEYS = ("Escape", "p", "F11", "alt", "Return")
-
-
-def new_game(*args, **named):
-    """A Game, started with every key this script presses up."""
-    xdotool("keyup", *KEYS)
-    return Game(*args, **named)
-
-
 def geometry(game):
     """The window's (width, height), or None."""
     text = xdotool("getwindowgeometry", game.window) or ""
@@ -138,7 +126,7 @@ def test_command_line(run, program):
 
 def test_fitted_window(run, program):
     """No options, no options file: the window fits the screen, on sdl12-compat, and nothing new is written."""
-    game = new_game(run, program)
+    game = Game(run, program)
     if not started(game, program + " fitted"):
         return
     try:
@@ -163,7 +151,7 @@ def paused_shot(game):
 def test_scaled_window(run):
     """--scale 0.75: a 360 x 600 portrait window, remembered; the picture is the whole frame, scaled.
     The landscape game's 800 x 480 fits this screen unscaled, so its scale-1 picture is the reference."""
-    game = new_game(run, "korvel", args=("--scale", "0.75"))
+    game = Game(run, "korvel", args=("--scale", "0.75"))
     if not started(game, "korvel --scale 0.75"):
         return
     try:
@@ -175,14 +163,14 @@ def test_scaled_window(run):
               repr(options))
     finally:
         game.finish()
-    again = new_game(run, "korvel", files={"options.txt": options or ""})
+    again = Game(run, "korvel", files={"options.txt": options or ""})
     if started(again, "korvel, scale remembered"):
         check("korvel: the next start opens the remembered 360x600", geometry(again) == (360, 600), geometry(again))
         again.finish()
 
     shots = {}
     for scale in ("1", "0.75"):
-        game = new_game(run, "korvel-landscape", level=quiet_level(run), args=("--scale", scale))
+        game = Game(run, "korvel-landscape", level=quiet_level(run), args=("--scale", scale))
         if started(game, "korvel-landscape --scale " + scale):
             shots[scale] = (geometry(game), paused_shot(game))
             game.finish()
@@ -219,7 +207,7 @@ def picture(image, picture_width):
 def test_fullscreen(run, program, picture_width):
     """--fullscreen fills the screen with the picture letterboxed; F11 and Alt+Enter toggle; the choice
     is remembered; a frame paused in one mode is shown in the other."""
-    game = new_game(run, program, args=("--fullscreen",))
+    game = Game(run, program, args=("--fullscreen",))
     if not started(game, program + " --fullscreen"):
         return
     label = program + " fullscreen"
@@ -265,7 +253,7 @@ def test_fullscreen(run, program, picture_width):
         check(label + ": options.txt holds the last mode", options == "mode: fullscreen\nscale: fit\n", repr(options))
     finally:
         game.finish()
-    again = new_game(run, program, files={"options.txt": options or ""})
+    again = Game(run, program, files={"options.txt": options or ""})
     if started(again, program + ", fullscreen remembered"):
         check(program + ": the next start is fullscreen again", wait_geometry(again, SCREEN) == SCREEN,
               geometry(again))
@@ -275,7 +263,7 @@ def test_fullscreen(run, program, picture_width):
 def test_classic(run, program):
     """On the classic library: no scaling, said once; no sound device still gives a game."""
     label = program + " classic"
-    game = new_game(run, program, args=("--fullscreen",), env=dict(CLASSIC, SDL_AUDIODRIVER="nosuchdriver"))
+    game = Game(run, program, args=("--fullscreen",), env=dict(CLASSIC, SDL_AUDIODRIVER="nosuchdriver"))
     if not started(game, label):
         return
     try:
@@ -295,7 +283,7 @@ def test_classic(run, program):
 def test_paused_ends(run, program):
     """A paused game still ends at once on a signal or a close request, and saves."""
     for how in ("SIGTERM", "SIGINT", "closing the window"):
-        game = new_game(run, program)
+        game = Game(run, program)
         if not started(game, program + " paused, " + how):
             continue
         try:

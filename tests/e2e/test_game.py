@@ -21,6 +21,10 @@ import time
 LEVEL_MESSAGE = "ERROR LOADING LEVEL, USING DEFAULTS!\n"
 DEFAULT_HIGHSCORE = "highscore: 0\nvsync: 0\nsound: 1\n"
 PROGRAM_FILES = ("korvel", "korvel-landscape")
+# Every key the tests press. On SDL 2 (sdl12-compat) the game's window takes the focus, xdotool then
+# presses real keys, and a key whose release went to a window already closed stays down for the
+# next game, whose SDL reads the keyboard when its window gets the focus.
+KEYS = ("Escape", "p", "c", "slash", "z", "b", "v", "Up", "Down", "Left", "Right", "F11", "alt", "Return")
 
 failures = 0
 running = []  # every game started, so none outlives the script
@@ -156,6 +160,7 @@ class Game:
             self.write("level.txt", level)
         for name, text in (files or {}).items():
             self.write(name, text)
+        xdotool("keyup", *KEYS)
         self.stdout = open(os.path.join(self.folder, "stdout.txt"), "w")
         self.stderr = open(os.path.join(self.folder, "stderr.txt"), "w")
         self.process = subprocess.Popen([os.path.join(os.path.abspath(run_folder), program)] + list(args),
