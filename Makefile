@@ -2,7 +2,8 @@
 PACKAGES := cmake make g++ pkg-config python3 libsdl1.2-dev libsdl-mixer1.2-dev libgl-dev libgl1-mesa-dri \
             libfreetype-dev fonts-dejavu-core libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils \
             libcairo2-dev desktop-file-utils appstream dpkg-dev man-db \
-            clang libclang-rt-14-dev
+            clang libclang-rt-14-dev \
+            libsdl1.2-compat openbox
 JOBS := $(shell nproc)
 PREFIX ?= /usr/local
 

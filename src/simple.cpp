@@ -2,14 +2,10 @@
 #include <SDL/SDL.h>
 
 #include <cstdlib>
-#include <cstring>
 
 #include "shell/app.h"
-#include "shell/input.h"
 
 int SDL_main(int argc, char** argv) {
-    if (argc > 1 && strcmp(argv[1], "--controls") == 0) return PrintControls();
-    if (argc > 1 && strcmp(argv[1], "--write-controls") == 0) return WriteDefaultControls();
     Init(argc, argv, "FPS: 60");
     Run();
     return Quit();

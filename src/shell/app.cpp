@@ -14,11 +14,12 @@
 #include "../player/pickups.h"
 #include "../player/player.h"
 #include "../world/effects.h"
+#include "command_line.h"
 #include "display.h"
 #include "files.h"
 #include "input.h"
-#include "orientation.h"
 #include "settings.h"
+#include "window.h"
 
 bool quit = false;
 bool paused = false;
@@ -34,6 +35,9 @@ Mix_Chunk* select = nullptr;
 // Set from a signal handler: SIGINT and SIGTERM end the game through the normal exit path.
 static volatile std::sig_atomic_t stopRequested = 0;
 
+// While paused, the main loop looks for a new event this often (ms).
+static const Uint32 PAUSED_LOOK_MS = 10;
+
 static void RequestStop(int) {
     stopRequested = 1;
 }
@@ -46,24 +50,23 @@ static Mix_Chunk* LoadChunk(const char* file) {
     return Mix_LoadWAV_RW(SDL_RWFromFile(DataFile(file).c_str(), "rb"), 1);
 }
 
-[[noreturn]] static void WindowFailed() {
-    fprintf(stderr, "korvel: cannot open a %i x %i OpenGL window: %s\n", WINDOW_WIDTH, WINDOW_HEIGHT,
-            SDL_GetError());
-    exit(1);
-}
-
+// Each subsystem comes up on its own: on sdl12-compat one that fails (no sound device) would fail
+// SDL_INIT_EVERYTHING as a whole. The joysticks are there for the controllers.
 static void OpenWindow() {
     PrepareControllers();
-    SDL_Init(SDL_INIT_EVERYTHING);
+    SDL_Init(SDL_INIT_VIDEO);
     // Without a video driver (no display) SDL_GL_SetAttribute would crash.
     if (!SDL_WasInit(SDL_INIT_VIDEO)) WindowFailed();
+    SDL_InitSubSystem(SDL_INIT_TIMER);
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
     SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, vsync);
-    if (!SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 24, SDL_OPENGL | SDL_DOUBLEBUF)) WindowFailed();
-    ChangeSize(WINDOW_WIDTH, WINDOW_HEIGHT);
+    OpenGameWindow();
 }
 
+// Without a sound device the mixer stays closed and the game is silent.
 static void OpenAudio() {
     using namespace sfx;
+    SDL_InitSubSystem(SDL_INIT_AUDIO);
     Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096);
     Mix_VolumeMusic(128);
     music = Mix_LoadMUS(DataFile("music1.xm").c_str());
@@ -76,7 +79,17 @@ static void OpenAudio() {
     if (music) Mix_PlayMusic(music, -1);
 }
 
-void Init(int, char**, const char*) {
+// Reads the options file, then the command line over it; ends the program when the command line
+// says so (help, version, a mistake), before anything is written.
+static void ReadChoices(int argc, char** argv) {
+    windowChoice = ReadOptions(OptionsFile());
+    const int outcome = ParseCommandLine(argc, argv);
+    if (outcome != START_GAME) exit(outcome);
+    if (windowChoiceMade) WriteOptions(OptionsFile(), windowChoice);
+}
+
+void Init(int argc, char** argv, const char*) {
+    ReadChoices(argc, argv);
     ReadHighscore();
     atexit(Savehighscore);
     ReadLevel();
@@ -99,17 +112,33 @@ void Init(int, char**, const char*) {
     player = nullptr;
 }
 
+// F11, or Enter with Alt held.
+static bool IsFullscreenToggle(const SDL_keysym& key) {
+    return key.sym == SDLK_F11 || (key.sym == SDLK_RETURN && (key.mod & KMOD_ALT));
+}
+
+void RestUntilEvent() {
+    SDL_Event event;
+    while (!stopRequested) {
+        SDL_PumpEvents();
+        if (SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) != 0) return;
+        SDL_Delay(PAUSED_LOOK_MS);
+    }
+}
+
 void HandleEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         TakeControllerEvent(event);
         if (event.type == SDL_QUIT) quit = true;
-        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) quit = true;
         if (IsPausePress(event)) {
             paused = !paused;
             // Resuming restarts the frame clock, so the next frame does not measure the pause.
             if (!paused) RestartFrameClock();
         }
+        if (event.type != SDL_KEYDOWN) continue;
+        if (event.key.keysym.sym == SDLK_ESCAPE) quit = true;
+        if (IsFullscreenToggle(event.key.keysym)) ToggleFullscreen();
     }
     if (stopRequested) quit = true;
 }
@@ -119,6 +148,7 @@ int Run() {
     for (;;) {
         if (quit) return 1;
         Render();
+        if (paused) RestUntilEvent();
         HandleEvents();
     }
 }

@@ -4,7 +4,7 @@
 #include <SDL/SDL_mixer.h>
 
 // Per run: the main loop ends once quit is set (Escape, closing the window, "EXIT", SIGINT or
-// SIGTERM); while paused is set each frame returns at once.
+// SIGTERM); while paused is set each frame returns at once and the loop rests between events.
 extern bool quit;
 extern bool paused;
 
@@ -21,13 +21,20 @@ extern Mix_Chunk* select;     // "selectmove.wav", the menu selection moves
 // Plays a chunk once on the first free mixer channel; an empty handle is a silent no-op.
 void PlaySound(Mix_Chunk* chunk);
 
-// Brings up the settings, SDL, the window, the mixer, the drawing state, the title menu and the
-// font, in that order. Exits the process with status 1 when no OpenGL window can be opened.
+// Brings up the options and the command line, the settings, SDL, the window, the mixer, the drawing
+// state, the title menu and the font, in that order. Exits the process with status 1 when no OpenGL
+// window can be opened, and with the command line's status when it asks for help, the version or
+// holds a mistake.
 void Init(int argc, char** argv, const char* windowname);
 // The main loop: one frame, then the event queue; returns 1 once quit is set.
 int Run();
 // Nothing left to do at the end; returns 0.
 int Quit();
 // Takes the pending SDL events: Escape and the window's close request quit, the pause key (P) and a
-// controller's Start pause; the controllers' other events go to the input layer.
+// controller's Start pause, F11 and Alt+Enter switch between window and fullscreen; the controllers'
+// other events go to the input layer.
 void HandleEvents();
+// Sleeps, looking every few milliseconds, until an event is queued or SIGINT or SIGTERM has asked
+// the game to stop: a paused game rests instead of spinning. (SDL_WaitEvent polls the same way in
+// SDL 1.2, but a signal would not end its wait.)
+void RestUntilEvent();

@@ -21,6 +21,10 @@ import time
 LEVEL_MESSAGE = "ERROR LOADING LEVEL, USING DEFAULTS!\n"
 DEFAULT_HIGHSCORE = "highscore: 0\nvsync: 0\nsound: 1\n"
 PROGRAM_FILES = ("korvel", "korvel-landscape")
+# Every key the tests press. On SDL 2 (sdl12-compat) the game's window takes the focus, xdotool then
+# presses real keys, and a key whose release went to a window already closed stays down for the
+# next game, whose SDL reads the keyboard when its window gets the focus.
+KEYS = ("Escape", "p", "c", "slash", "z", "b", "v", "Up", "Down", "Left", "Right", "F11", "alt", "Return")
 
 failures = 0
 running = []  # every game started, so none outlives the script
@@ -139,9 +143,9 @@ class Game:
     """One run of a program in a fresh copy of the data files."""
 
     def __init__(self, run_folder, program, with_level=True, highscore=None, level=None, with_data=True,
-                 env=None, files=None):
+                 env=None, args=(), files=None):
         """with_data False leaves out the font, the music and the sounds; env adds to the environment;
-        files maps more file names to their text."""
+        args go on the command line; files (name: text) are written into the folder first."""
         self.folder = tempfile.mkdtemp(prefix="korvel-e2e-")
         for name in os.listdir(run_folder):
             path = os.path.join(run_folder, name)
@@ -156,9 +160,11 @@ class Game:
             self.write("level.txt", level)
         for name, text in (files or {}).items():
             self.write(name, text)
+        xdotool("keyup", *KEYS)
         self.stdout = open(os.path.join(self.folder, "stdout.txt"), "w")
         self.stderr = open(os.path.join(self.folder, "stderr.txt"), "w")
-        self.process = subprocess.Popen([os.path.join(os.path.abspath(run_folder), program)], cwd=self.folder,
+        self.process = subprocess.Popen([os.path.join(os.path.abspath(run_folder), program)] + list(args),
+                                        cwd=self.folder,
                                         stdout=self.stdout, stderr=self.stderr, stdin=subprocess.DEVNULL,
                                         env=dict(os.environ, **(env or {})))
         running.append(self.process)

@@ -1,0 +1,110 @@
+// command_line.cpp -- the table of command-line options and the reader that goes through it.
+#include "command_line.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "input.h"
+#include "orientation.h"
+#include "window.h"
+
+static const char* const PROGRAM = LANDSCAPE ? "korvel-landscape" : "korvel";
+
+// One option: its name, the name of its value in the usage (nullptr when it takes none), what the
+// usage says of it, and what it does with its value (START_GAME or an exit status).
+struct Option {
+    const char* name;
+    const char* value;
+    const char* help;
+    int (*apply)(const char* value);
+};
+
+static int ShowHelp(const char*);
+
+static int ShowVersion(const char*) {
+    printf("korvel %s\n", KORVEL_VERSION);
+    return 0;
+}
+
+static int ChooseMode(bool fullscreen) {
+    windowChoice.fullscreen = fullscreen;
+    windowChoiceMade = true;
+    return START_GAME;
+}
+
+static int ChooseScale(const char* value) {
+    if (!ParseScale(value, &windowChoice.scale)) {
+        fprintf(stderr, "%s: --scale takes a factor from %g to %g, not '%s'\n", PROGRAM, MIN_SCALE, MAX_SCALE,
+                value);
+        return USAGE_ERROR;
+    }
+    windowChoiceMade = true;
+    return START_GAME;
+}
+
+static const Option OPTIONS[] = {
+    {"--fullscreen", nullptr, "fill the screen, the picture centred between black bars",
+     [](const char*) { return ChooseMode(true); }},
+    {"--window", nullptr, "play in a window", [](const char*) { return ChooseMode(false); }},
+    {"--scale", "F", "scale the window by F, from 0.25 to 4 (default: fit the screen)", ChooseScale},
+    {"--controls", nullptr, "print the keys in force and where each came from, and exit",
+     [](const char*) { return PrintControls(); }},
+    {"--write-controls", nullptr, "write the default controls.txt for editing, and exit",
+     [](const char*) { return WriteDefaultControls(); }},
+    {"--help", nullptr, "print this help and exit", ShowHelp},
+    {"--version", nullptr, "print the version and exit", ShowVersion},
+};
+
+static void PrintUsage(FILE* out) {
+    fprintf(out, "usage: %s [OPTION]...\nKorvel, an arcade shoot-'em-up for one or two players.\n\n",
+            PROGRAM);
+    for (const Option& option : OPTIONS) {
+        char left[32];
+        snprintf(left, sizeof left, "%s%s%s", option.name, option.value ? " " : "",
+                 option.value ? option.value : "");
+        fprintf(out, "  %-14s %s\n", left, option.help);
+    }
+    fprintf(out, "\nF11 or Alt+Enter switches between window and fullscreen while the game runs.\n"
+                 "The last choice of mode and scale is kept in options.txt, beside highscore.txt.\n");
+}
+
+static int ShowHelp(const char*) {
+    PrintUsage(stdout);
+    return 0;
+}
+
+static int UsageError(const char* what, const char* arg) {
+    fprintf(stderr, "%s: %s '%s'\n", PROGRAM, what, arg);
+    PrintUsage(stderr);
+    return USAGE_ERROR;
+}
+
+// The table's row for arg ("--name" or "--name=value"), with the value written after '=' if any.
+static const Option* FindOption(const char* arg, const char** inlineValue) {
+    for (const Option& option : OPTIONS) {
+        const size_t length = strlen(option.name);
+        if (strncmp(arg, option.name, length) != 0) continue;
+        if (arg[length] == '\0') return &option;
+        if (arg[length] == '=' && option.value) {
+            *inlineValue = arg + length + 1;
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+int ParseCommandLine(int argc, char** argv) {
+    for (int i = 1; i < argc; i++) {
+        const char* value = nullptr;
+        const Option* option = FindOption(argv[i], &value);
+        if (!option) return UsageError("unknown option", argv[i]);
+        if (option->value && !value) {
+            if (i + 1 >= argc) return UsageError("a value is missing after", argv[i]);
+            value = argv[++i];
+        }
+        const int outcome = option->apply(value);
+        if (outcome == USAGE_ERROR) PrintUsage(stderr);
+        if (outcome != START_GAME) return outcome;
+    }
+    return START_GAME;
+}

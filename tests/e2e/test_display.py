@@ -1,0 +1,331 @@
+#!/usr/bin/env python3
+"""End-to-end checks of the window's size and mode, the options file and the command line: the real
+programs on sdl12-compat (found through their run path) and on the classic SDL 1.2 library.
+
+    python3 tests/e2e/test_display.py <run-folder>
+
+DISPLAY must be a screen of 1366 x 768 with a window manager (tests/run.sh starts Xvfb and openbox):
+without one, nothing makes a fullscreen window fill the screen. Prints one line per check and exits
+with status 1 when any check failed.
+"""
+import os
+import signal
+import subprocess
+import sys
+import sysconfig
+import tempfile
+import time
+
+import test_game
+from test_game import (DEFAULT_HIGHSCORE, Game, check, check_exit, find_pixels, poll, running, send_close_request,
+                       started, tuned_level, white, xdotool)
+
+SCREEN = (1366, 768)
+LIBRARY_DIR = "/usr/lib/" + (sysconfig.get_config_var("MULTIARCH") or "x86_64-linux-gnu")
+CLASSIC = {"LD_LIBRARY_PATH": LIBRARY_DIR}  # the classic library's folder comes before the run path
+COMPAT_DIR = LIBRARY_DIR + "/sdl12-compat"
+FITTED = {"korvel": (420, 700), "korvel-landscape": (800, 480)}  # 7/8 leaves room for a panel on 768
+UNSCALED = {"korvel": (480, 800), "korvel-landscape": (800, 480)}
+UNSCALED_MESSAGE = "cannot scale an OpenGL picture"
+
+
+def geometry(game):
+    """The window's (width, height), or None."""
+    text = xdotool("getwindowgeometry", game.window) or ""
+    found = [line.split()[1] for line in text.splitlines() if line.strip().startswith("Geometry:")]
+    return tuple(int(n) for n in found[0].split("x")) if found else None
+
+
+def runtime(game):
+    """The folder of the SDL 1.2 library the running program loaded."""
+    try:
+        with open("/proc/%i/maps" % game.process.pid) as f:
+            paths = {line.split()[-1] for line in f if "libSDL-1.2.so" in line}
+    except OSError:
+        return None
+    return os.path.dirname(paths.pop()) if len(paths) == 1 else None
+
+
+def wait_geometry(game, size):
+    """The window's size once it is size, or after 10 s."""
+    poll(10, lambda: geometry(game) == size, 0.2)
+    return geometry(game)
+
+
+def lit(r, g, b):
+    return max(r, g, b) >= 16
+
+
+def quiet_level(run):
+    """No enemy ever comes: the title menu stays as it is, apart from the scrolling background."""
+    return tuned_level(run, (("timeBetweenEnemies", "1000000"),))
+
+
+def resized(image, size):
+    """image scaled to size with ImageMagick, as (width, height, RGB bytes)."""
+    width, height, pixels = image
+    header = b"P6\n%i %i\n255\n" % (width, height)
+    done = subprocess.run(["convert", "ppm:-", "-resize", "%ix%i!" % size, "-depth", "8", "ppm:-"],
+                          input=header + pixels, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=30)
+    body = done.stdout.split(b"\n", 3)
+    return (size[0], size[1], body[3]) if len(body) == 4 and len(body[3]) == size[0] * size[1] * 3 else None
+
+
+def text_boxes(size):
+    """The title and the menu's three lines (without the moving marker) in a picture of size."""
+    width, height = size
+    cx, cy = width // 2, height // 2
+    top = cy - (height // 4 + 20)
+    return ((cx - 100, top - 5, cx + 100, top + 60), (cx - 62, cy - 5, cx + 62, cy + 125))
+
+
+def text_agreement(a, b):
+    """How far the white text of two same-sized pictures agrees: the smaller of the share of a's white
+    pixels that are bright in b and the share of b's white pixels that are bright in a."""
+    def bright(r, g, b_):
+        return min(r, g, b_) >= 100
+    shares = []
+    for box in text_boxes(a[:2]):
+        for one, other in ((a, b), (b, a)):
+            whites = find_pixels(one, box, white)
+            brights = set(find_pixels(other, box, bright))
+            shares.append(sum(p in brights for p in whites) / max(len(whites), 1))
+    return min(shares)
+
+
+def mean_difference(a, b):
+    return sum(abs(x - y) for x, y in zip(a[2], b[2])) / max(len(a[2]), 1)
+
+
+def test_command_line(run, program):
+    """--help, --version and mistakes end at once, and write nothing."""
+    folder = tempfile.mkdtemp(prefix="korvel-e2e-")
+    try:
+        def start(*args):
+            try:
+                done = subprocess.run([os.path.join(os.path.abspath(run), program)] + list(args), cwd=folder,
+                                      stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                      timeout=20, text=True)
+                return done.returncode, done.stdout, done.stderr
+            except subprocess.TimeoutExpired:
+                return None, "", ""
+        status, out, err = start("--help")
+        check(program + ": --help prints the usage, status 0",
+              status == 0 and out.startswith("usage: ") and "--fullscreen" in out and err == "", (status, err))
+        status, out, err = start("--version")
+        check(program + ": --version prints 'korvel 1.0.0'", (status, out, err) == (0, "korvel 1.0.0\n", ""),
+              (status, out, err))
+        for args in (("--bogus",), ("--scale", "9"), ("--scale",)):
+            status, out, err = start(*args)
+            check(program + ": %s: usage on stderr, status 2" % " ".join(args),
+                  status == 2 and out == "" and "usage: " in err, (status, out, err))
+        check(program + ": the command line alone writes no file", os.listdir(folder) == [], os.listdir(folder))
+    finally:
+        subprocess.run(["rm", "-rf", folder])
+
+
+def test_fitted_window(run, program):
+    """No options, no options file: the window fits the screen, on sdl12-compat, and nothing new is written."""
+    game = Game(run, program)
+    if not started(game, program + " fitted"):
+        return
+    try:
+        check(program + ": runs on sdl12-compat by default", runtime(game) == COMPAT_DIR, repr(runtime(game)))
+        size = geometry(game)
+        check(program + ": window fits a 1366 x 768 screen, %ix%i" % FITTED[program], size == FITTED[program], size)
+        game.key("Escape")
+        check_exit(game, program + " fitted", "Escape")
+        check(program + ": no options file without a choice", game.read("options.txt") is None)
+        check(program + ": nothing on stderr", game.read("stderr.txt") == "", game.read("stderr.txt"))
+    finally:
+        game.finish()
+
+
+def paused_shot(game):
+    """Pauses the game and returns a screenshot of the frame that stays."""
+    game.key("p")
+    time.sleep(0.5)
+    return game.shot()
+
+
+def test_scaled_window(run):
+    """--scale 0.75: a 360 x 600 portrait window, remembered; the picture is the whole frame, scaled.
+    The landscape game's 800 x 480 fits this screen unscaled, so its scale-1 picture is the reference."""
+    game = Game(run, "korvel", args=("--scale", "0.75"))
+    if not started(game, "korvel --scale 0.75"):
+        return
+    try:
+        check("korvel --scale 0.75: window is 360x600", geometry(game) == (360, 600), geometry(game))
+        game.key("Escape")
+        check_exit(game, "korvel --scale 0.75", "Escape")
+        options = game.read("options.txt")
+        check("korvel --scale 0.75: options.txt holds the choice", options == "mode: window\nscale: 0.75\n",
+              repr(options))
+    finally:
+        game.finish()
+    again = Game(run, "korvel", files={"options.txt": options or ""})
+    if started(again, "korvel, scale remembered"):
+        check("korvel: the next start opens the remembered 360x600", geometry(again) == (360, 600), geometry(again))
+        again.finish()
+
+    shots = {}
+    for scale in ("1", "0.75"):
+        game = Game(run, "korvel-landscape", level=quiet_level(run), args=("--scale", scale))
+        if started(game, "korvel-landscape --scale " + scale):
+            shots[scale] = (geometry(game), paused_shot(game))
+            game.finish()
+    if len(shots) == 2 and shots["1"][1] and shots["0.75"][1]:
+        check("korvel-landscape: --scale 1 is 800x480 and --scale 0.75 600x360",
+              (shots["1"][0], shots["0.75"][0]) == ((800, 480), (600, 360)), shots)
+        back = resized(shots["0.75"][1], (800, 480))
+        agreement = text_agreement(shots["1"][1], back) if back else 0
+        check("korvel-landscape: the 0.75 picture scaled back matches the scale-1 picture", agreement >= 0.9,
+              "%.2f of the text agrees" % agreement)
+
+
+def letterboxed(image, picture_width):
+    """True when a fullscreen screenshot shows the picture centred, with black bars beside it."""
+    width, height, _ = image
+    left = (width - picture_width) // 2
+    bars = find_pixels(image, (0, 0, left - 2, height), lit) + \
+        find_pixels(image, (left + picture_width + 2, 0, width, height), lit)
+    inside = find_pixels(image, (left, 0, left + picture_width, height), lit)
+    if bars or len(inside) < 1000:
+        return False
+    xs = sorted(p[0] for p in inside)
+    return abs(xs[0] - left) <= 3 and abs(xs[-1] - (left + picture_width - 1)) <= 3
+
+
+def picture(image, picture_width):
+    """The middle picture_width columns of a screenshot: the picture without its bars."""
+    width, height, pixels = image
+    left = (width - picture_width) // 2
+    rows = (pixels[(y * width + left) * 3:(y * width + left + picture_width) * 3] for y in range(height))
+    return picture_width, height, b"".join(rows)
+
+
+def test_fullscreen(run, program, picture_width):
+    """--fullscreen fills the screen with the picture letterboxed; F11 and Alt+Enter toggle; the choice
+    is remembered; a frame paused in one mode is shown in the other."""
+    game = Game(run, program, args=("--fullscreen",))
+    if not started(game, program + " --fullscreen"):
+        return
+    label = program + " fullscreen"
+    options = None
+    try:
+        check(label + ": fills the 1366x768 screen", wait_geometry(game, SCREEN) == SCREEN, geometry(game))
+        image = game.shot()
+        check(label + ": picture centred between black bars", image and letterboxed(image, picture_width))
+
+        game.key("F11")
+        check(label + ": F11 goes back to the window", wait_geometry(game, FITTED[program]) == FITTED[program],
+              geometry(game))
+        time.sleep(0.3)
+        title = text_boxes(FITTED[program])[0]
+        check(label + ": text is still drawn after the change",
+              poll(3, lambda: len(find_pixels(game.shot() or (0, 0, b""), title, white)) >= 100, 0.2))
+        xdotool("key", "--window", game.window, "alt+Return")
+        check(label + ": Alt+Enter goes fullscreen again", wait_geometry(game, SCREEN) == SCREEN, geometry(game))
+
+        # Paused, then to the window and back: the same frame stays in sight, scaled each time.
+        time.sleep(0.3)
+        before = paused_shot(game)
+        game.key("F11")
+        wait_geometry(game, FITTED[program])
+        time.sleep(0.5)
+        windowed = game.shot()
+        game.key("F11")
+        wait_geometry(game, SCREEN)
+        time.sleep(0.5)
+        after = game.shot()
+        small = resized(windowed, UNSCALED[program]) if windowed else None
+        big = resized(after, SCREEN) if after else None
+        if check(label + ": paused frame captured in both modes", before and small and big):
+            difference = mean_difference(resized(picture(before, picture_width), UNSCALED[program]), small)
+            check(label + ": a paused frame is shown again, the same, in the window", difference < 6,
+                  "mean difference %.1f" % difference)
+            check(label + ": ... and back in fullscreen", mean_difference(before, after) < 2,
+                  "mean difference %.1f" % mean_difference(before, after))
+        game.key("p")
+        game.key("Escape")
+        check_exit(game, label, "Escape")
+        options = game.read("options.txt")
+        check(label + ": options.txt holds the last mode", options == "mode: fullscreen\nscale: fit\n", repr(options))
+    finally:
+        game.finish()
+    again = Game(run, program, files={"options.txt": options or ""})
+    if started(again, program + ", fullscreen remembered"):
+        check(program + ": the next start is fullscreen again", wait_geometry(again, SCREEN) == SCREEN,
+              geometry(again))
+        again.finish()
+
+
+def test_classic(run, program):
+    """On the classic library: no scaling, said once; no sound device still gives a game."""
+    label = program + " classic"
+    game = Game(run, program, args=("--fullscreen",), env=dict(CLASSIC, SDL_AUDIODRIVER="nosuchdriver"))
+    if not started(game, label):
+        return
+    try:
+        check(label + ": runs on the classic library", runtime(game) == LIBRARY_DIR, runtime(game))
+        game.key("F11")
+        time.sleep(0.5)
+        check(label + ": --fullscreen and F11 leave an unscaled window",
+              geometry(game) == UNSCALED[program], geometry(game))
+        err = game.read("stderr.txt") or ""
+        check(label + ": says so once on stderr", err.count(UNSCALED_MESSAGE) == 1, repr(err))
+        game.key("Escape")
+        check_exit(game, label, "Escape")
+    finally:
+        game.finish()
+
+
+def test_paused_ends(run, program):
+    """A paused game still ends at once on a signal or a close request, and saves."""
+    for how in ("SIGTERM", "SIGINT", "closing the window"):
+        game = Game(run, program)
+        if not started(game, program + " paused, " + how):
+            continue
+        try:
+            game.key("p")
+            time.sleep(0.3)
+            if how == "closing the window":
+                send_close_request(game.window)
+            else:
+                game.process.send_signal(getattr(signal, how))
+            check_exit(game, program + " paused", how, DEFAULT_HIGHSCORE)
+        finally:
+            game.finish()
+
+
+def main():
+    if len(sys.argv) != 2:
+        print("usage: test_display.py <run-folder>", file=sys.stderr)
+        return 2
+    run = sys.argv[1]
+    began = time.time()
+    try:
+        if not check("sdl12-compat is installed", os.path.isdir(COMPAT_DIR), COMPAT_DIR):
+            return 1
+        for program in ("korvel", "korvel-landscape"):
+            test_command_line(run, program)
+            test_fitted_window(run, program)
+            test_classic(run, program)
+        test_scaled_window(run)
+        # 480 x 800 letterboxed to 768 high is 461 wide; 800 x 480 to 1366 wide would be 819 high, so 768
+        # high and 1280 wide.
+        test_fullscreen(run, "korvel", 461)
+        test_fullscreen(run, "korvel-landscape", 1280)
+        test_paused_ends(run, "korvel")
+    finally:
+        for process in running:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+    failures = test_game.failures
+    print("%s: %i failed (%.0f s)" % ("FAILED" if failures else "PASSED", failures, time.time() - began))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
