@@ -62,7 +62,7 @@ static void PrintUsage(FILE* out) {
         char left[32];
         snprintf(left, sizeof left, "%s%s%s", option.name, option.value ? " " : "",
                  option.value ? option.value : "");
-        fprintf(out, "  %-14s %s\n", left, option.help);
+        fprintf(out, "  %-18s %s\n", left, option.help);
     }
     fprintf(out, "\nF11 or Alt+Enter switches between window and fullscreen while the game runs.\n"
                  "The last choice of mode and scale is kept in options.txt, beside highscore.txt.\n");

@@ -142,7 +142,9 @@ TEST(OptionsFile, ChoiceComesBackAsWritten) {
     EXPECT_EQ(ReadFile(path), "mode: fullscreen\nscale: 0.75\n");
     WriteOptions(path, WindowChoice{});
     EXPECT_EQ(ReadFile(path), "mode: window\nscale: fit\n");
-    EXPECT_FALSE(WriteOptions(TempPath("no-such-folder/options.txt"), WindowChoice{true, 2}));
+    // A missing folder is made (the data home on the first save); a file in its place fails.
+    EXPECT_TRUE(WriteOptions(TempPath("new-folder/options.txt"), WindowChoice{true, 2}));
+    EXPECT_FALSE(WriteOptions(path + "/options.txt", WindowChoice{true, 2}));
 }
 
 TEST(OptionsFile, MissingDamagedOrHostileFileGivesTheDefaults) {
