@@ -221,11 +221,15 @@ def check_tree(prefix, label, reference_programs=None):
         for program, _ in PROGRAMS:
             runpath = [run_path(os.path.join(where, program)) for where in (reference_programs,
                                                                             os.path.join(prefix, "bin"))]
-            check(label + ": %s keeps its run path when installed" % program, runpath[0] == runpath[1], runpath)
+            check(label + ": %s keeps its run path when installed" % program,
+                  runpath[0] == runpath[1] and any(p.endswith("/sdl12-compat") for p in runpath[1]), runpath)
 
 
 def run_path(program):
-    return [line.split()[-1] for line in run("readelf", "-d", program)[1].splitlines() if "PATH)" in line]
+    """The folders of a program's RUNPATH (the build tree's may end in an empty entry)."""
+    paths = [line.split()[-1].strip("[]") for line in run("readelf", "-d", program)[1].splitlines()
+             if "PATH)" in line]
+    return [folder for path in paths for folder in path.split(":") if folder]
 
 
 def install(build, destdir):
