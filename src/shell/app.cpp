@@ -18,6 +18,7 @@
 #include "display.h"
 #include "files.h"
 #include "input.h"
+#include "platform.h"
 #include "settings.h"
 #include "window.h"
 
@@ -69,7 +70,7 @@ static void OpenAudio() {
     SDL_InitSubSystem(SDL_INIT_AUDIO);
     Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096);
     Mix_VolumeMusic(128);
-    music = Mix_LoadMUS(DataFile("music1.xm").c_str());
+    music = Mix_LoadMUS(DataFile(MUSIC_FILE).c_str());
     bam = LoadChunk("boom.wav");
     gotpowerup = LoadChunk("powerup.wav");
     shoot[0] = LoadChunk("shoot1.wav");
@@ -143,14 +144,17 @@ void HandleEvents() {
     if (stopRequested) quit = true;
 }
 
+void LoopTurn() {
+    Render();
+    if (paused) RestUntilEvent();
+    HandleEvents();
+}
+
 int Run() {
     RestartFrameClock();
-    for (;;) {
-        if (quit) return 1;
-        Render();
-        if (paused) RestUntilEvent();
-        HandleEvents();
-    }
+    while (!quit)
+        LoopTurn();
+    return 1;
 }
 
 int Quit() {

@@ -11,7 +11,7 @@ extern bool paused;
 // Per run: the music and the six effects, loaded by Init; an empty handle plays nothing. They live
 // in their own namespace because the C library already has a global select().
 namespace sfx {
-extern Mix_Music* music;      // "music1.xm", looped for the whole run
+extern Mix_Music* music;      // MUSIC_FILE ("music1.xm" on the desktop), looped for the whole run
 extern Mix_Chunk* bam;        // "boom.wav", every explosion
 extern Mix_Chunk* gotpowerup; // "powerup.wav", a ship collects a power-up
 extern Mix_Chunk* shoot[3];   // "shoot1.wav" .. "shoot3.wav": straight, charge and lightning gun
@@ -26,8 +26,10 @@ void PlaySound(Mix_Chunk* chunk);
 // window can be opened, and with the command line's status when it asks for help, the version or
 // holds a mistake.
 void Init(int argc, char** argv, const char* windowname);
-// The main loop: one frame, then the event queue; returns 1 once quit is set.
+// The main loop: LoopTurn until quit is set; returns 1.
 int Run();
+// One turn of the main loop: a frame, the rest while paused, then the events.
+void LoopTurn();
 // Nothing left to do at the end; returns 0.
 int Quit();
 // Takes the pending SDL events: Escape and the window's close request quit, the pause key (P) and a
