@@ -68,8 +68,10 @@ static bool UploadTexels(FILE* f, const GLFONT* font) {
     bool ok = fread(texels, 1, bytes, f) == bytes;
     if (ok) {
         glBindTexture(GL_TEXTURE_2D, font->Tex);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+        // Clamped to the edge texel and named by their format, as WebGL too understands them; with
+        // nearest filtering GL_CLAMP would show the same texels.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -78,8 +80,8 @@ static bool UploadTexels(FILE* f, const GLFONT* font) {
         GLint alignment = 4;
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, 2, font->TexWidth, font->TexHeight, 0, GL_LUMINANCE_ALPHA,
-                     GL_UNSIGNED_BYTE, texels);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, font->TexWidth, font->TexHeight, 0,
+                     GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, texels);
         glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     }
     free(texels);

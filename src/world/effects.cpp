@@ -22,7 +22,8 @@ struct ParticleVertex {
 };
 static ParticleVertex particleBatch[BOOM_COUNT];
 static int particleVertices = 0;
-constexpr int PARTICLE_SIZE = 8; // side of a particle's square, in pixels
+constexpr int PARTICLE_SIZE = 8;           // side of a particle's square, in pixels
+constexpr float DRAWING_POINT_SIZE = 2.0f; // the drawing state's point size, set back afterwards
 
 void Explosion::reset(float X, float Y, float Time) {
     x = X;
@@ -92,7 +93,9 @@ void UpdateParticles() {
     for (Explosion& e : boom)
         e.update();
     if (particleVertices == 0) return;
-    glPushAttrib(GL_POINT_BIT | GL_VIEWPORT_BIT);
+    // The state is set back by hand: the browser's OpenGL has no attribute stack.
+    GLint view[4];
+    glGetIntegerv(GL_VIEWPORT, view);
     WidenView(PARTICLE_SIZE / 2);
     glDisable(GL_POINT_SMOOTH);
     glPointSize(PARTICLE_SIZE);
@@ -106,7 +109,9 @@ void UpdateParticles() {
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
+    glViewport(view[0], view[1], view[2], view[3]);
+    glPointSize(DRAWING_POINT_SIZE);
+    glEnable(GL_POINT_SMOOTH);
 }
 
 // Overlays that removed themselves during the walk; deleted once the walk is over.
