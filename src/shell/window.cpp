@@ -1,77 +1,23 @@
-// window.cpp -- the window's mode and scale, "options.txt", and opening and toggling the video mode.
+// window.cpp -- the desktop window: its fitted scale, and opening and toggling the video mode.
 #include "window.h"
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 #include <vector>
 
 #include "display.h"
 #include "files.h"
 #include "orientation.h"
 
-WindowChoice windowChoice;
-bool windowChoiceMade = false;
-
-static const char* const OPTIONS_FILE = "options.txt";
-// Only this much of the options file is read: the two lines need a few dozen bytes.
-static const size_t OPTIONS_LIMIT = 4096;
 // Height kept free for a panel and the window's title bar when the window is fitted to the desktop.
 static const int PANEL_ROOM = 64;
 // Fitted scales are whole eighths, so both window sides stay whole pixels in both builds.
 static const int SCALE_STEPS = 8;
 // sdl12-compat reports itself as SDL 1.2.50 or later; the classic library ends at 1.2.15.
 static const int FIRST_COMPAT_PATCH = 50;
-
-bool ParseScale(const char* text, float* scale) {
-    char* end = nullptr;
-    const float value = std::strtof(text, &end);
-    if (end == text || *end != '\0' || !std::isfinite(value) || value < MIN_SCALE || value > MAX_SCALE)
-        return false;
-    *scale = value;
-    return true;
-}
-
-// Applies one "key: value" line of the options file; any other line changes nothing.
-static void ReadOptionLine(std::string line, WindowChoice* choice) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line == "mode: window") choice->fullscreen = false;
-    if (line == "mode: fullscreen") choice->fullscreen = true;
-    const std::string scaleKey = "scale: ";
-    if (line.compare(0, scaleKey.size(), scaleKey) == 0)
-        ParseScale(line.c_str() + scaleKey.size(), &choice->scale);
-}
-
-WindowChoice ReadOptions(const std::string& path) {
-    WindowChoice choice;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return choice;
-    std::string text(OPTIONS_LIMIT, '\0');
-    text.resize(fread(&text[0], 1, text.size(), f));
-    fclose(f);
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);)
-        ReadOptionLine(line, &choice);
-    return choice;
-}
-
-bool WriteOptions(const std::string& path, const WindowChoice& choice) {
-    char text[64];
-    if (choice.scale > 0)
-        snprintf(text, sizeof text, "mode: %s\nscale: %g\n", choice.fullscreen ? "fullscreen" : "window",
-                 choice.scale);
-    else
-        snprintf(text, sizeof text, "mode: %s\nscale: fit\n", choice.fullscreen ? "fullscreen" : "window");
-    return WriteFileDurably(path, text);
-}
-
-std::string OptionsFile() {
-    return SaveFile(OPTIONS_FILE);
-}
 
 float FitScale(int desktopWidth, int desktopHeight) {
     if (desktopWidth <= 0 || desktopHeight <= 0) return 1;
