@@ -12,20 +12,15 @@
 #include <cstdlib>
 #include <functional>
 #include <new>
+#include <string>
 #include <thread>
 #include <vector>
 
-#include "enemies/boss.h"
-#include "flow/frame.h"
-#include "flow/screens.h"
-#include "glfont.h"
-#include "player/player.h"
+#include "scenes.h"
+
 #include "shell/app.h"
 #include "shell/display.h"
-#include "shell/orientation.h"
-#include "shell/settings.h"
 #include "shell/window.h"
-#include "world/effects.h"
 
 using Clock = std::chrono::steady_clock;
 
@@ -99,38 +94,6 @@ static Result Measure(const char* name, int frames, const std::function<void()>&
     return {name, frames, median, p99, 1000.0 * frames / total, total > 0 ? before / total : 0};
 }
 
-// Back to a fresh run: no objects, no overlays, no particles, the counters of a new program.
-static void FreshWorld() {
-    KillAllObjects();
-    UpdateObjects();
-    ClearEffects();
-    score[0] = score[1] = 0;
-    rn = 0;
-    boss = 0;
-    td = 1;
-    dist = 0;
-    srand(randomNumberSeed);
-}
-
-// Keeps every particle record alive and visible.
-static void FillParticles() {
-    for (int i = 0; i < BOOM_COUNT; i++)
-        if (!boom[i].valid)
-            boom[i].reset(static_cast<float>(i % 480 - 240), static_cast<float>(i / 480 * 25 - 400),
-                          1.0f - (i % 150) * 0.01f);
-}
-
-static void Hold(SDLKey key) {
-    SDL_GetKeyState(nullptr)[key] = 1;
-}
-static void ReleaseKeys() {
-    int n = 0;
-    Uint8* keys = SDL_GetKeyState(&n);
-    std::fill(keys, keys + n, 0);
-}
-
-static void Nothing() {}
-
 // CPU time the whole process (every thread) has used so far, in seconds, from its own accounting.
 static double CpuSeconds() {
     rusage usage{};
@@ -159,56 +122,35 @@ static double PausedCpuShare() {
     return share;
 }
 
-int main() {
+// Draws the picture scene's first frames and writes the picture on show as a binary PPM file.
+static int WritePicture(int frames, const char* path) {
+    DrawScene(PICTURE_SCENE, frames);
+    std::vector<unsigned char> rgb(3 * width * height);
+    glReadBuffer(GL_FRONT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    FILE* f = fopen(path, "wb");
+    if (!f) return 1;
+    fprintf(f, "P6\n%d %d\n255\n", width, height);
+    for (int row = height - 1; row >= 0; row--)
+        fwrite(&rgb[3 * width * row], 1, 3 * width, f);
+    return fclose(f) == 0 ? 0 : 1;
+}
+
+// korvel-bench: times every scene. korvel-bench --picture FRAMES FILE: the picture scene after
+// FRAMES frames, for comparing with the browser's.
+int main(int argc, char** argv) {
     Init(0, nullptr, "FPS: 60");
+    if (argc == 4 && std::string(argv[1]) == "--picture") return WritePicture(atoi(argv[2]), argv[3]);
     const SDL_version* sdl = SDL_Linked_Version();
     printf("SDL %i.%i.%i (%s)\n", sdl->major, sdl->minor, sdl->patch,
            OnSdl12Compat() ? "sdl12-compat" : "classic SDL 1.2");
-    fixedFpsm = 1;
-    fpsm = 1;
     std::vector<Result> results;
-
-    FreshWorld();
-    AddAnimation(new Menu());
-    results.push_back(Measure("title menu, director running", 3000, Nothing, Render));
-
-    FreshWorld();
-    StartGame(false);
-    td = 120;
-    player->level[GUN_STRAIGHT] = 1;
-    Hold(SDLK_SLASH);
-    Hold(SDLK_c);
-    results.push_back(Measure("one player, td 120, straight gun firing", 3000, Nothing, Render));
-
-    FreshWorld();
-    StartGame(true);
-    nBoss = 11;
-    UpdateObjects();
-    CreateBoss();
-    for (Player* ship : {player, player2}) {
-        ship->gun = GUN_LIGHTNING;
-        ship->level[GUN_LIGHTNING] = 2;
+    for (const Scene& scene : SCENES) {
+        FixFrameTime();
+        scene.setup();
+        results.push_back(Measure(scene.name, scene.frames, scene.prepare, scene.frame));
     }
-    Hold(SDLK_SLASH);
-    Hold(SDLK_b);
-    Hold(SDLK_c);
-    results.push_back(
-        Measure("twelfth boss, two lightning guns, 15000 particles", 1000, FillParticles, Render));
-    ReleaseKeys();
-
-    FreshWorld();
-    results.push_back(Measure("floor: clear and swap", 1000, Nothing, [] {
-        preDraw();
-        postDraw();
-    }));
-    results.push_back(Measure("floor: 15000 squares in one batch", 1000, FillParticles, [] {
-        preDraw();
-        ChangeSize(width, height);
-        glDisable(GL_POLYGON_SMOOTH);
-        UpdateParticles();
-        glEnable(GL_POLYGON_SMOOTH);
-        postDraw();
-    }));
 
     printf("%-52s %7s %10s %10s %9s %12s\n", "scene", "frames", "median ms", "p99 ms", "fps", "before swap");
     for (const Result& r : results)
