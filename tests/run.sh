@@ -46,6 +46,10 @@ run python3 tests/e2e/test_saves.py build/run
 run bash tests/fuzz/run.sh build-fuzz quick
 run env LD_LIBRARY_PATH=$classic_sdl python3 tests/e2e/test_game.py build/run
 run env DISPLAY=:$small python3 tests/e2e/test_display.py build/run
+# The browser games (make test builds them where Emscripten and Chromium are installed).
+if [ -x /usr/bin/chromium ] && [ -f build/web/korvel.html ] && [ -d tests/web/node_modules ]; then
+    run node tests/web/test_web.js build/web build/web-data/music1.wav build/run
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
