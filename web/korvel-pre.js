@@ -45,6 +45,10 @@ var Module = typeof Module != 'undefined' ? Module : {};
       if (error) console.warn('korvel: the browser gave back no saves: ' + error);
       removeRunDependency('saves');
     });
+    // Chromium numbers these keys (; = -) apart from the other browsers, whose numbers SDL knows.
+    SDL.keyCodes[186] = 59;
+    SDL.keyCodes[187] = 61;
+    SDL.keyCodes[189] = 45;
     // Counts the sounds started, for the tests and the curious.
     var play = SDL.playWebAudio;
     SDL.playWebAudio = function (audio) { Module.soundsStarted++; return play.call(SDL, audio); };

@@ -81,6 +81,12 @@ int main(int argc, char** argv) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Keys
+
+extern "C" Uint8* SDL_GetKeyState(int* numkeys) {
+    return SDL_GetKeyboardState(numkeys);
+}
+
 // Key names: Emscripten's SDL names every key "unknown key"; the controls file uses SDL 1.2's names.
 
 struct KeyName {

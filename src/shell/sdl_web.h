@@ -4,7 +4,8 @@
 
 #include <SDL/SDL.h>
 
-// Emscripten's SDL keeps SDL 1.2's key-state array but does not declare it.
+// SDL 1.2's key-state array: Emscripten's headers leave it out, and its own version does not say
+// how many keys the array holds, so the browser's shell defines it (platform_web.cpp).
 extern "C" Uint8* SDL_GetKeyState(int* numkeys);
 // SDL 1.2's key numbers start here.
 constexpr SDLKey SDLK_FIRST = SDLKey(0);

@@ -90,7 +90,7 @@ async function tap(page, key) {
 
 // The canvas as the page shows it, summed up where it counts: the grey ship's middle in the
 // ship's part of the field (away from the HUD's spare ships and life bar at the left edge), and
-// the blue shots' pixels.
+// the blue pixels in the ship's lane, where its shots fly.
 async function look(page, landscape) {
   const png = await (await page.$('#canvas')).screenshot({ encoding: 'base64' });
   return page.evaluate(async (png, landscape) => {
@@ -101,11 +101,11 @@ async function look(page, landscape) {
     const g = canvas.getContext('2d');
     g.drawImage(image, 0, 0);
     const d = g.getImageData(0, 0, image.width, image.height).data;
+    const pixel = (x, y) => d.subarray(4 * (y * image.width + x), 4 * (y * image.width + x) + 3);
     let shipSum = 0, ship = 0, blue = 0;
     for (let y = 0; y < image.height; y++)
       for (let x = 0; x < image.width; x++) {
-        const i = 4 * (y * image.width + x), r = d[i], gr = d[i + 1], b = d[i + 2];
-        if (b > 150 && r < 100) blue++;
+        const [r, gr, b] = pixel(x, y);
         const inShipPart = landscape ? x > image.width / 10 && x < image.width / 3
                                      : x > image.width / 10 && y > image.height * 2 / 3;
         if (inShipPart && r > 150 && Math.abs(r - gr) < 20 && Math.abs(r - b) < 20) {
@@ -113,7 +113,14 @@ async function look(page, landscape) {
           ship++;
         }
       }
-    return { across: ship ? shipSum / ship : -1, blue: blue };
+    const across = ship ? shipSum / ship : -1;
+    // The shots fly in the ship's lane.
+    for (let y = 0; y < image.height; y++)
+      for (let x = 0; x < image.width; x++) {
+        const [r, , b] = pixel(x, y);
+        if (b > 150 && r < 100 && Math.abs((landscape ? y : x) - across) < 12) blue++;
+      }
+    return { across: across, blue: blue };
   }, png, landscape);
 }
 
@@ -236,8 +243,29 @@ async function testGame(browser, base, game, wav) {
   const again = await open(browser, url, context);
   const kept = await again.evaluate((f) => Module.FS.readFile(f, { encoding: 'utf8' }), HIGHSCORE);
   check(kept.split('\n')[0] === score.split('\n')[0], `the high score is there after a reload (${kept.split('\n')[0]})`);
+  await testControlsFile(again, game);
   await again.close();
   await context.close();
+}
+
+// A controls file loaded from the page is kept, and its key names are SDL 1.2's: space fires.
+async function testControlsFile(page, game) {
+  const file = path.join(require('os').tmpdir(), `korvel-controls-${process.pid}.txt`);
+  fs.writeFileSync(file, 'p1 fire = space\n');
+  page.said = [];
+  await (await page.$('#controls-file')).uploadFile(file);
+  fs.unlinkSync(file);
+  await saying(page, 'korvel: started');
+  await sleep(500);
+  await tap(page, 'z');
+  await sleep(1000);
+  const before = await look(page, game.landscape);
+  await page.keyboard.down('Space');
+  await sleep(1000);
+  const after = await look(page, game.landscape);
+  await shoot(page, game, 'fired-with-space');
+  await page.keyboard.up('Space');
+  check(after.blue > before.blue + 100, `a controls file loaded from the page is kept: space fires (${before.blue} then ${after.blue} blue pixels)`);
 }
 
 async function testPicture(browser, base, game, benchFolder) {
