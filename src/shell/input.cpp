@@ -318,26 +318,6 @@ static std::string TakeLine(const std::string& line, int number) {
     return "";
 }
 
-// Up to limit bytes of the file at path into text; 0, or the error number. Only a plain file is
-// read: a folder, a pipe or a device gives EINVAL, without waiting for a writer.
-static int ReadBounded(const std::string& path, size_t limit, std::string& text) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
-    if (fd < 0) return errno;
-    struct stat info;
-    int error = fstat(fd, &info) != 0 ? errno : S_ISREG(info.st_mode) ? 0 : EINVAL;
-    text.resize(limit);
-    size_t got = 0;
-    while (!error && got < limit) {
-        const ssize_t n = read(fd, &text[got], limit - got);
-        if (n < 0 && errno != EINTR) error = errno;
-        if (n == 0) break;
-        if (n > 0) got += static_cast<size_t>(n);
-    }
-    text.resize(got);
-    close(fd);
-    return error;
-}
-
 std::vector<std::string> LoadControls(const std::string& path) {
     ResetBindings();
     controlsPath = path;
