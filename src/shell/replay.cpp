@@ -433,6 +433,7 @@ int OpenReplay() {
         return USAGE_ERROR;
     }
     replayMode = REPLAY_PLAY;
+    played = outOfStepAt = 0;
     return START_GAME;
 }
 
@@ -500,6 +501,8 @@ void StartRecording() {
     if (recordPath.empty() && !saveEachGame) return;
     replayMode = REPLAY_RECORD;
     run = Replay();
+    inGame = false;
+    firstGameStart = UINT32_MAX;
     run.version = KORVEL_VERSION;
     run.landscape = LANDSCAPE;
     run.seed = randomNumberSeed;
