@@ -38,6 +38,7 @@ static const uint32_t MAX_FRAMES = 8u << 20;
 static const size_t MAX_TEXT = 1 << 20;
 static const size_t MAX_VERSION = 64;
 static const size_t MAX_FILE_BYTES = 64u << 20;
+static const size_t ZLIB_MAX_RATIO = 1032;
 // A checksum after every this many frames.
 static const uint32_t CHECK_EVERY = 60;
 // fpsm is a frame's duration over this many ms.
@@ -272,9 +273,12 @@ std::string DecodeReplay(const std::string& bytes, Replay* r) {
     const uint32_t rawSize = in.U32();
     const std::string packed = in.Text(MAX_FILE_BYTES);
     std::string raw;
+    // Each frame takes one to five bytes of fpsm and its keys, each checksum four; zlib packs no
+    // better than 1032 to 1. So nothing is made much larger than the file before it is checked.
     const bool sound = in.ok && in.at == bytes.size() && frames >= 1 && frames <= MAX_FRAMES &&
                        r->gameStart <= frames && r->players >= 0 && r->players <= 2 &&
-                       rawSize <= frames * (5u + KEY_BYTES + 4);
+                       rawSize >= frames * (1u + KEY_BYTES) + Checks(frames) * 4 &&
+                       rawSize <= frames * (5u + KEY_BYTES + 4) && rawSize / ZLIB_MAX_RATIO <= packed.size();
     if (!sound || !Unpack(packed, rawSize, raw)) return "damaged (its contents do not hold together)";
     Reader frameIn{raw, 0};
     if (!ReadFrames(frameIn, frames, r)) return "damaged (its frames do not hold together)";
@@ -458,6 +462,7 @@ static void SetKeys(uint32_t bits) {
 }
 
 static void PlayFrameStart() {
+    if (played == 0) SDL_WM_SetCaption("KORVEL  (REPLAY)", nullptr);
     SetKeys(run.keys[played]);
     SubstituteKeys(shipKeys, menuKeys);
     if (played == run.gameStart) paceStart = SDL_GetTicks(), paceDue = 0;
