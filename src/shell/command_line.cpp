@@ -54,7 +54,7 @@ static const Option OPTIONS[] = {
      [](const char*) { return WriteDefaultControls(); }},
     {"--record", "FILE", "record the run into FILE, to watch again with --replay",
      [](const char* file) { return recordPath = file, START_GAME; }},
-    {"--replay", "FILE", "watch a recorded run (FILE, or best or last of --replays); P pauses, Right is fast",
+    {"--replay", "FILE", "watch a recorded run: FILE, or the last or best of --replays",
      [](const char* file) { return playPath = file, START_GAME; }},
     {"--replays", nullptr, "list the recorded games, newest first, and exit",
      [](const char*) { return PrintReplays(); }},
