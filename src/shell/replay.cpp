@@ -385,8 +385,9 @@ int PrintReplays() {
         strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S", localtime(&when));
         snprintf(score, sizeof score, r.players == 2 ? "%i : %i" : "%i", r.score[0], r.score[1]);
         const int seconds = static_cast<int>(GameSeconds(r));
-        printf("%-19s  %-9s  %13s  %4i:%02i  %s\n", date, r.players == 2 ? "2 players" : "1 player", score,
-               seconds / 60, seconds % 60, game.path.c_str());
+        static const char* const MODE[3] = {"no game", "1 player", "2 players"};
+        printf("%-19s  %-9s  %13s  %4i:%02i  %s\n", date, MODE[r.players], score, seconds / 60, seconds % 60,
+               game.path.c_str());
     }
     return 0;
 }
