@@ -166,14 +166,20 @@ void HandleEvents() {
     if (stopRequested) quit = true;
 }
 
+// Makes the game's generator state the one rand() draws from, or the other one; nothing before
+// Init has set them apart.
+static void UseGameRandom(bool game) {
+    if (gameRandom) setstate(game ? gameRandom : otherRandom);
+}
+
 void LoopTurn() {
     const bool moves = !paused;
     if (moves) BeginReplayFrame();
     // The audio thread waits while the frame draws from the game's generator.
     SDL_LockAudio();
-    setstate(gameRandom);
+    UseGameRandom(true);
     Render();
-    setstate(otherRandom);
+    UseGameRandom(false);
     SDL_UnlockAudio();
     if (moves) EndReplayFrame();
     if (paused) RestUntilEvent();
