@@ -47,6 +47,9 @@ const float FPSM[] = {16 / 16.666666f, 17 / 16.666666f, 1.0f, 0.5f};
 struct End {
     int score[2], lives, objects;
 };
+End Now() {
+    return {{score[0], score[1]}, lives, nObject};
+}
 
 // The script's keys and landings for one frame.
 void Act(int frame) {
@@ -61,37 +64,35 @@ void Act(int frame) {
     }
 }
 
+// One frame of the script, as LoopTurn runs it; played back, Right is held on the real keyboard (fast).
 void Frame(int frame) {
     Act(frame);
+    if (replayMode == REPLAY_PLAY) HoldKey(SDLK_RIGHT);
     fixedFpsm = FPSM[frame % 4];
     BeginReplayFrame();
     Render();
     EndReplayFrame();
 }
 
-// A fresh run as Init leaves it, with the level.txt in the working folder.
+// A fresh run as Init leaves it: level.txt from the working folder, or the played replay's.
 void StartRun() {
     ResetWorld();
-    ReadLevel();
+    if (replayMode == REPLAY_PLAY)
+        TakeReplaySettings();
+    else
+        ReadLevel();
     srand(randomNumberSeed);
     AddAnimation(new Menu());
 }
 
-// Plays the file at path back to its end (fast: Right held on the real keyboard); the world's end.
+// Plays the file at path back to its end; the world's end.
 End PlayBack(const std::string& path) {
     playPath = path;
     EXPECT_EQ(OpenReplay(), START_GAME);
     StartRun();
-    TakeReplaySettings();
-    srand(randomNumberSeed);
-    for (int frame = 0; !quit; frame++) {
-        Act(frame);
-        HoldKey(SDLK_RIGHT);
-        BeginReplayFrame();
-        Render();
-        EndReplayFrame();
-    }
-    return {{score[0], score[1]}, lives, nObject};
+    for (int frame = 0; !quit; frame++)
+        Frame(frame);
+    return Now();
 }
 
 class Replays : public CleanWorld {
@@ -124,7 +125,7 @@ TEST_F(Replays, AScriptedGamePlaysBackToItsEndAndAChangedKeyIsFoundOutOfStep) {
     StartRecording();
     for (int frame = 0; frame < FRAMES; frame++)
         Frame(frame);
-    const End recorded = {{score[0], score[1]}, lives, nObject};
+    const End recorded = Now();
     FinishReplay();
     ASSERT_NE(player2, nullptr) << "the script starts a two-player game";
     EXPECT_EQ(player->gun, GUN_LIGHTNING) << "player 1 picked up both power-ups";
