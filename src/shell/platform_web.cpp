@@ -49,12 +49,14 @@ static void SaveWhenChanged() {
     saved = Current();
 }
 
-// Escape or the menu's EXIT: the loop and the sound stop, and the page says so.
+// Escape or the menu's EXIT: the loop and the sound stop, "highscore.txt" is written as at the
+// desktop's exit, and the page says so.
 static void EndGame() {
     emscripten_cancel_main_loop();
     Mix_HaltMusic();
     Mix_HaltChannel(-1);
-    SaveWhenChanged();
+    WriteHighscore();
+    KeepSaves();
     EM_ASM(Module.gameEnded());
 }
 

@@ -77,14 +77,18 @@ async function open(browser, url, context) {
 
 // Waits until the page has said a line starting so (no time limit of its own: the run's timeout).
 async function saying(page, start) {
-  while (!page.said.some((line) => line.startsWith(start))) await sleep(100);
+  for (let i = 1; !page.said.some((line) => line.startsWith(start)); i++) {
+    await sleep(100);
+    if (i % 300 === 0) console.log(`   (still waiting for "${start}"; the page said: ${page.said.join(' | ')})`);
+  }
   return page.said.find((line) => line.startsWith(start));
 }
 
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+// A key held long enough for a frame to see it, even on a busy machine.
 async function tap(page, key) {
   await page.keyboard.down(key);
-  await sleep(150);
+  await sleep(400);
   await page.keyboard.up(key);
 }
 
@@ -101,13 +105,16 @@ async function look(page, landscape) {
     const g = canvas.getContext('2d');
     g.drawImage(image, 0, 0);
     const d = g.getImageData(0, 0, image.width, image.height).data;
+    // The picture is letterboxed in the canvas element: its width and left edge there.
+    const scale = Math.min(image.width / Module.canvas.width, image.height / Module.canvas.height);
+    const width = Module.canvas.width * scale, left = (image.width - width) / 2;
     const pixel = (x, y) => d.subarray(4 * (y * image.width + x), 4 * (y * image.width + x) + 3);
     let shipSum = 0, ship = 0, blue = 0;
     for (let y = 0; y < image.height; y++)
       for (let x = 0; x < image.width; x++) {
         const [r, gr, b] = pixel(x, y);
-        const inShipPart = landscape ? x > image.width / 10 && x < image.width / 3
-                                     : x > image.width / 10 && y > image.height * 2 / 3;
+        const inShipPart = landscape ? x > left + width / 10 && x < left + width / 3
+                                     : x > left + width / 10 && y > image.height * 2 / 3;
         if (inShipPart && r > 150 && Math.abs(r - gr) < 20 && Math.abs(r - b) < 20) {
           shipSum += landscape ? y : x;
           ship++;
@@ -214,7 +221,8 @@ async function testGame(browser, base, game, wav) {
   await page.keyboard.down(game.landscape ? 'ArrowDown' : 'ArrowLeft');
   await page.keyboard.down('Slash');
   await page.keyboard.down('c');
-  await sleep(1500);
+  await sleep(700); // a third of the way to the edge
+
   const after = await look(page, game.landscape);
   await shoot(page, game, 'moved-and-fired');
   await page.keyboard.up(game.landscape ? 'ArrowDown' : 'ArrowLeft');
