@@ -109,7 +109,7 @@ var Module = typeof Module != 'undefined' ? Module : {};
         FS.mkdirTree(CONFIG);
         FS.writeFile(CONFIG + '/' + name, new Uint8Array(bytes));
         Module.keepSaves(function () { location.reload(); });
-      });
+      }, function (error) { say('Korvel cannot read ' + file.name + ': ' + error); });
     });
   };
   install('level-file', 'level.txt');

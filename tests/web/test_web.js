@@ -266,8 +266,8 @@ async function testControlsFile(page, game) {
   fs.writeFileSync(file, 'p1 fire = space\n');
   page.said = [];
   await (await page.$('#controls-file')).uploadFile(file);
+  await saying(page, 'korvel: started'); // the browser reads the file only now and then
   fs.unlinkSync(file);
-  await saying(page, 'korvel: started');
   await sleep(500);
   await tap(page, 'z');
   await sleep(1000);
