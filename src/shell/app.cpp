@@ -17,6 +17,7 @@
 #include "command_line.h"
 #include "display.h"
 #include "files.h"
+#include "icon.h"
 #include "input.h"
 #include "settings.h"
 #include "window.h"
@@ -60,6 +61,7 @@ static void OpenWindow() {
     SDL_InitSubSystem(SDL_INIT_TIMER);
     SDL_InitSubSystem(SDL_INIT_JOYSTICK);
     SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, vsync);
+    SetWindowIcon();
     OpenGameWindow();
 }
 
