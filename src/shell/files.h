@@ -19,8 +19,8 @@ std::string ConfigFile(const char* name);
 // Where the player's own copy of such a file is written (empty without a home folder).
 std::string UserConfigFile(const char* name);
 
-// Per run: the installed game's data folder ("<prefix>/share/korvel", found from the program's own
-// place on first use), or empty when the program is not installed.
+// Per run: the installed game's data folder ("<prefix>/share/games/korvel", found from the program's
+// own place on first use), or empty when the program is not installed.
 const std::string& InstalledDataFolder();
 // Looks for the data folder again, as for a program at the given path (tests pretend an installation).
 void FindInstalledDataFolder(const std::string& program);
