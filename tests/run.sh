@@ -45,6 +45,7 @@ run python3 tests/e2e/test_game.py build/run
 run env LD_LIBRARY_PATH=$sdl12_compat python3 tests/e2e/test_game.py build/run
 run python3 tests/e2e/test_install.py build
 run python3 tests/e2e/test_saves.py build/run
+run python3 tests/e2e/test_replay.py build/run
 run bash tests/fuzz/run.sh build-fuzz quick
 run env DISPLAY=:$small LD_LIBRARY_PATH=$sdl12_compat python3 tests/e2e/test_display.py build/run
 
