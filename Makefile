@@ -1,19 +1,26 @@
 # Korvel: `make play` sets up, builds and plays; `make test` sets up, builds and runs every test.
-PACKAGES := cmake make g++ pkg-config python3 libsdl1.2-dev libsdl-mixer1.2-dev libgl-dev libgl1-mesa-dri \
-            libfreetype-dev fonts-dejavu-core libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils \
-            libcairo2-dev zlib1g-dev desktop-file-utils appstream dpkg-dev man-db \
-            clang libclang-rt-14-dev \
-            libsdl1.2-compat openbox
-# What `make test` adds for the browser build and its tests: Emscripten, Chromium, oggenc for the
-# music, and npm for puppeteer-core where no npm is on the PATH.
-WEB_PACKAGES := emscripten chromium vorbis-tools nodejs $(if $(shell command -v npm),,npm)
+# What building, playing and packing need (`make play`, `make deb`, `make install`).
+PACKAGES := cmake make g++ pkg-config libsdl1.2-dev libsdl-mixer1.2-dev libgl-dev libgl1-mesa-dri \
+            libfreetype-dev fonts-dejavu-core libcairo2-dev zlib1g-dev dpkg-dev
+# What the tests, the fuzzers and the benchmark need besides: added for those targets only.
+TEST_PACKAGES := python3 libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils openbox \
+                 desktop-file-utils appstream man-db lintian clang libclang-rt-14-dev libsdl1.2-compat
+# What the browser build, its server and its tests need besides (`make web`, `make test`): Emscripten, Chromium,
+# libxmp and oggenc for the music, and npm for puppeteer-core where no npm is on the PATH.
+WEB_PACKAGES := python3 emscripten chromium libxmp-dev vorbis-tools nodejs $(if $(shell command -v npm),,npm)
 JOBS := $(shell nproc)
 PREFIX ?= /usr/local
 
 .PHONY: all deps build play play-landscape test bench fuzz fuzz-build format clean install uninstall deb \
-        web-deps web web-test-deps bench-web serve-web web-zip
+        web web-test-deps bench-web serve-web web-zip
 
 all: build
+
+# The `deps` these targets make (as prerequisites) installs the test packages too, and the build
+# made for `make test` has the tests (other builds have them when GoogleTest is there).
+test fuzz fuzz-build bench: PACKAGES += $(TEST_PACKAGES)
+test web web-test-deps bench-web serve-web web-zip: PACKAGES += $(WEB_PACKAGES)
+test: BUILD_OPTIONS = -DKORVEL_TESTS=ON
 
 # Installs the missing Debian packages when run as root; otherwise prints the command and stops.
 deps:
@@ -28,11 +35,8 @@ deps:
 	  fi; \
 	fi
 
-web-deps:
-	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(WEB_PACKAGES)"
-
 build: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(BUILD_OPTIONS)
 	cmake --build build -j$(JOBS)
 
 play: build
@@ -65,7 +69,7 @@ uninstall:
 	  xargs -d '\n' rmdir --ignore-fail-on-non-empty --
 	rm build/installed-files.txt
 
-# The Debian package build/korvel_<version>_<arch>.deb.
+# The Debian package build/korvel_<version>-<release>_<arch>.deb (lintian checks it in `make test`).
 deb: build
 	cd build && cpack -G DEB
 
@@ -84,7 +88,7 @@ fuzz: fuzz-build
 # Both games for the browser in build/web (index.html leads to them), built by Emscripten in
 # build-web from the same sources, with the game data of the native build; the browser's music is
 # the module rendered by the project's own tool. Optimised emcc runs want Debian's node modules.
-web: web-deps build
+web: build
 	cmake --build build --target web-music -j$(JOBS)
 	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release \
 	      -DKORVEL_NATIVE_BUILD=$(CURDIR)/build -DKORVEL_WEB_OUT=$(CURDIR)/build/web
