@@ -5,8 +5,9 @@ PACKAGES := cmake make g++ pkg-config libsdl1.2-dev libsdl-mixer1.2-dev libgl-de
 # What the tests, the fuzzers and the benchmark need besides: added for those targets only.
 TEST_PACKAGES := python3 libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils openbox \
                  desktop-file-utils appstream man-db lintian clang libclang-rt-14-dev libsdl1.2-compat
-# What the browser build, its server and its tests need besides (`make web`, `make test`): Emscripten, Chromium,
-# libxmp and oggenc for the music, and npm for puppeteer-core where no npm is on the PATH.
+# What the browser build, its server and its tests need besides (`make web`, `make test`):
+# Emscripten, Chromium, libxmp and oggenc for the music, and npm for puppeteer-core where no npm
+# is on the PATH.
 WEB_PACKAGES := python3 emscripten chromium libxmp-dev vorbis-tools nodejs $(if $(shell command -v npm),,npm)
 JOBS := $(shell nproc)
 PREFIX ?= /usr/local
