@@ -58,7 +58,11 @@ void operator delete[](void* p, size_t) noexcept {
 // When the frame reached the buffer swap: everything before it is the game's own drawing work.
 static Clock::time_point swapStarted;
 extern "C" void __real_SDL_GL_SwapBuffers();
+// When set, every frame's picture is read into it just before the swap (the back buffer, where
+// every SDL 1.2 library has it).
+static std::vector<unsigned char>* pictureRead = nullptr;
 extern "C" void __wrap_SDL_GL_SwapBuffers() {
+    if (pictureRead) glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pictureRead->data());
     swapStarted = Clock::now();
     __real_SDL_GL_SwapBuffers();
 }
@@ -124,11 +128,11 @@ static double PausedCpuShare() {
 
 // Draws the picture scene's first frames and writes the picture on show as a binary PPM file.
 static int WritePicture(int frames, const char* path) {
-    DrawScene(PICTURE_SCENE, frames);
     std::vector<unsigned char> rgb(3 * width * height);
-    glReadBuffer(GL_FRONT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    pictureRead = &rgb;
+    DrawScene(PICTURE_SCENE, frames);
+    pictureRead = nullptr;
     FILE* f = fopen(path, "wb");
     if (!f) return 1;
     fprintf(f, "P6\n%d %d\n255\n", width, height);
