@@ -43,6 +43,7 @@ run build-sanitize/tests/level/korvel-level-tests
 run python3 tests/e2e/test_game.py build/run
 run python3 tests/e2e/test_install.py build
 run python3 tests/e2e/test_saves.py build/run
+run python3 tests/e2e/test_replay.py build/run
 run bash tests/fuzz/run.sh build-fuzz quick
 run env LD_LIBRARY_PATH=$classic_sdl python3 tests/e2e/test_game.py build/run
 run env DISPLAY=:$small python3 tests/e2e/test_display.py build/run

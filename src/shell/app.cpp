@@ -19,6 +19,7 @@
 #include "display.h"
 #include "files.h"
 #include "input.h"
+#include "replay.h"
 #include "settings.h"
 #include "window.h"
 
@@ -38,6 +39,13 @@ static volatile std::sig_atomic_t stopRequested = 0;
 
 // While paused, the main loop looks for a new event this often (ms).
 static const Uint32 PAUSED_LOOK_MS = 10;
+
+// Per run: the random generator's state that srand seeded, which the frames draw from, and the
+// one everything else draws from. The music library calls random() on the audio thread, and
+// random() and rand() share one generator: without the two, the music would shift the game's
+// draws at moments no run repeats, and no replay could follow.
+static char* gameRandom = nullptr;
+static char otherRandom[128];
 
 static void RequestStop(int) {
     stopRequested = 1;
@@ -60,7 +68,8 @@ static void OpenWindow() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) WindowFailed();
     SDL_InitSubSystem(SDL_INIT_TIMER);
     SDL_InitSubSystem(SDL_INIT_JOYSTICK);
-    SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, vsync);
+    // A replay keeps its own pace, and runs the frames before its game as fast as it can.
+    SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, replayMode == REPLAY_PLAY ? 0 : vsync);
     OpenGameWindow();
 }
 
@@ -80,12 +89,15 @@ static void OpenAudio() {
     if (music) Mix_PlayMusic(music, -1);
 }
 
-// The way out, at process exit after Savehighscore has saved and freed the music: the effects
-// stop and are freed, the mixer closes (its audio thread ends), then SDL goes. On sdl12-compat an
-// audio thread still running when the library unloads at exit calls into SDL 2 through emptied
-// pointers.
+// The way out, at process exit after Savehighscore has saved: the music (which Savehighscore frees,
+// unless a replay played) and the effects stop and are freed, the mixer closes (its audio thread
+// ends), then SDL goes. On sdl12-compat an audio thread still running when the library unloads at
+// exit calls into SDL 2 through emptied pointers.
 static void CloseSoundAndSdl() {
     using namespace sfx;
+    Mix_HaltMusic();
+    Mix_FreeMusic(music);
+    music = nullptr;
     Mix_HaltChannel(-1);
     for (Mix_Chunk** chunk : {&bam, &gotpowerup, &shoot[0], &shoot[1], &shoot[2], &sfx::select}) {
         Mix_FreeChunk(*chunk);
@@ -95,13 +107,28 @@ static void CloseSoundAndSdl() {
     SDL_Quit();
 }
 
-// Reads the options file, then the command line over it; ends the program when the command line
-// says so (help, version, a mistake), before anything is written.
+// Reads the options file, then the command line over it, and opens a replay to play; ends the
+// program when the command line says so (help, version, a mistake) or the replay cannot be played,
+// before anything is written. A replay being played writes no options.
 static void ReadChoices(int argc, char** argv) {
     windowChoice = ReadOptions(OptionsFile());
-    const int outcome = ParseCommandLine(argc, argv);
+    int outcome = ParseCommandLine(argc, argv);
+    if (outcome == START_GAME) outcome = OpenReplay();
     if (outcome != START_GAME) exit(outcome);
-    if (windowChoiceMade) WriteOptions(OptionsFile(), windowChoice);
+    if (windowChoiceMade && replayMode != REPLAY_PLAY) WriteOptions(OptionsFile(), windowChoice);
+}
+
+// The high score and level.txt, the high score saved at exit, and the recording started; a replay
+// being played brings its own and saves nothing.
+static void ReadSettings() {
+    if (replayMode == REPLAY_PLAY) {
+        TakeReplaySettings();
+        return;
+    }
+    ReadHighscore();
+    atexit(Savehighscore);
+    ReadLevel();
+    StartRecording();
 }
 
 void Init(int argc, char** argv, const char*) {
@@ -110,10 +137,9 @@ void Init(int argc, char** argv, const char*) {
     atexit(CloseSoundAndSdl);
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
-    ReadHighscore();
-    atexit(Savehighscore);
-    ReadLevel();
+    ReadSettings();
     srand(randomNumberSeed);
+    gameRandom = initstate(1, otherRandom, sizeof otherRandom);
     powerupat[0] = powerupat[1] = powerUpAtMultipleOf;
     OpenWindow();
     OpenControllers();
@@ -156,19 +182,37 @@ void HandleEvents() {
         }
         if (event.type != SDL_KEYDOWN) continue;
         if (event.key.keysym.sym == SDLK_ESCAPE) quit = true;
-        if (IsFullscreenToggle(event.key.keysym)) ToggleFullscreen();
+        if (IsFullscreenToggle(event.key.keysym) && replayMode != REPLAY_PLAY) ToggleFullscreen();
     }
     if (stopRequested) quit = true;
 }
 
+// Makes the game's generator state the one rand() draws from, or the other one; nothing before
+// Init has set them apart.
+static void UseGameRandom(bool game) {
+    if (gameRandom) setstate(game ? gameRandom : otherRandom);
+}
+
+void LoopTurn() {
+    const bool moves = !paused;
+    if (moves) BeginReplayFrame();
+    // The audio thread waits while the frame draws from the game's generator.
+    SDL_LockAudio();
+    UseGameRandom(true);
+    Render();
+    UseGameRandom(false);
+    SDL_UnlockAudio();
+    if (moves) EndReplayFrame();
+    if (paused) RestUntilEvent();
+    HandleEvents();
+    if (quit) FinishReplay();
+}
+
 int Run() {
     RestartFrameClock();
-    for (;;) {
-        if (quit) return 1;
-        Render();
-        if (paused) RestUntilEvent();
-        HandleEvents();
-    }
+    while (!quit)
+        LoopTurn();
+    return 1;
 }
 
 int Quit() {

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "../world/grid.h"
+#include "replay.h"
 
 int width = 0;
 int height = 0;
@@ -74,6 +75,7 @@ int preDraw() {
 
 int postDraw() {
     SDL_GL_SwapBuffers();
+    if (ReplaySetsFpsm()) return 1;
     if (fixedFpsm > 0) {
         fpsm = fixedFpsm;
         return 1;
