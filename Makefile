@@ -1,15 +1,21 @@
 # Korvel: `make play` sets up, builds and plays; `make test` sets up, builds and runs every test.
-PACKAGES := cmake make g++ pkg-config python3 libsdl1.2-dev libsdl-mixer1.2-dev libgl-dev libgl1-mesa-dri \
-            libfreetype-dev fonts-dejavu-core libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils \
-            libcairo2-dev zlib1g-dev desktop-file-utils appstream dpkg-dev man-db \
-            clang libclang-rt-14-dev \
-            libsdl1.2-compat openbox
+# What building, playing and packing need (`make play`, `make deb`, `make install`).
+PACKAGES := cmake make g++ pkg-config libsdl1.2-dev libsdl-mixer1.2-dev libgl-dev libgl1-mesa-dri \
+            libfreetype-dev fonts-dejavu-core libcairo2-dev zlib1g-dev dpkg-dev
+# What the tests, the fuzzers and the benchmark need besides: added for those targets only.
+TEST_PACKAGES := python3 libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils openbox \
+                 desktop-file-utils appstream man-db lintian clang libclang-rt-14-dev libsdl1.2-compat
 JOBS := $(shell nproc)
 PREFIX ?= /usr/local
 
 .PHONY: all deps build play play-landscape test bench fuzz fuzz-build format clean install uninstall deb
 
 all: build
+
+# The `deps` these targets make (as prerequisites) installs the test packages too, and the build
+# made for `make test` has the tests (other builds have them when GoogleTest is there).
+test fuzz fuzz-build bench: PACKAGES += $(TEST_PACKAGES)
+test: BUILD_OPTIONS = -DKORVEL_TESTS=ON
 
 # Installs the missing Debian packages when run as root; otherwise prints the command and stops.
 deps:
@@ -25,7 +31,7 @@ deps:
 	fi
 
 build: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(BUILD_OPTIONS)
 	cmake --build build -j$(JOBS)
 
 play: build
@@ -61,7 +67,7 @@ uninstall:
 	  rm build/installed-files.txt; \
 	fi
 
-# The Debian package build/korvel_<version>_<arch>.deb.
+# The Debian package build/korvel_<version>-<release>_<arch>.deb (lintian checks it in `make test`).
 deb: build
 	cd build && cpack -G DEB
 

@@ -13,7 +13,7 @@ if [ -z "${DISPLAY:-}" ]; then
     for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
     export DISPLAY=:$display
 fi
-# On sdl12-compat (the program's run path), then on the classic library (put first).
-./korvel-bench
+# On sdl12-compat (its folder put first), then on the classic library (the system's default).
+LD_LIBRARY_PATH=/usr/lib/$(gcc -print-multiarch)/sdl12-compat ./korvel-bench
 echo
-LD_LIBRARY_PATH=/usr/lib/$(gcc -print-multiarch) ./korvel-bench
+./korvel-bench

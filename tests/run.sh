@@ -21,8 +21,9 @@ for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$small ] && break; sleep 0.1; done
 DISPLAY=:$small openbox >/tmp/korvel-openbox.log 2>&1 &
 openbox=$!
 for _ in $(seq 50); do DISPLAY=:$small xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
-# The folder of the classic SDL 1.2 library: put first, it wins over the programs' run path to sdl12-compat.
-classic_sdl=/usr/lib/$(gcc -print-multiarch)
+# The programs run on the system's SDL 1.2 (the classic library on Debian 12); sdl12-compat's folder put
+# first runs them on that one.
+sdl12_compat=/usr/lib/$(gcc -print-multiarch)/sdl12-compat
 export DISPLAY=:$display SDL_AUDIODRIVER=dummy
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
@@ -41,12 +42,12 @@ done
 run build/tests/level/korvel-level-tests
 run build-sanitize/tests/level/korvel-level-tests
 run python3 tests/e2e/test_game.py build/run
+run env LD_LIBRARY_PATH=$sdl12_compat python3 tests/e2e/test_game.py build/run
 run python3 tests/e2e/test_install.py build
 run python3 tests/e2e/test_saves.py build/run
 run python3 tests/e2e/test_replay.py build/run
 run bash tests/fuzz/run.sh build-fuzz quick
-run env LD_LIBRARY_PATH=$classic_sdl python3 tests/e2e/test_game.py build/run
-run env DISPLAY=:$small python3 tests/e2e/test_display.py build/run
+run env DISPLAY=:$small LD_LIBRARY_PATH=$sdl12_compat python3 tests/e2e/test_display.py build/run
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

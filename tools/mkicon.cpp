@@ -1,18 +1,25 @@
 // mkicon.cpp -- draws Korvel's icon from the game's own shapes: the ship firing at a plain enemy.
 //
-//   usage: mkicon <out-prefix>
+//   usage: mkicon <out-prefix> <window-icon.bmp>
 //
-// Writes <out-prefix>.svg and <out-prefix>-48.png, -128.png and -256.png, all from one drawing.
+// Writes <out-prefix>.svg and <out-prefix>-48.png, -128.png and -256.png for the desktop, and the
+// window's own icon as a BMP (the one image format SDL 1.2 reads), all from one drawing.
 #include <cairo-svg.h>
 #include <cairo.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // The drawing is made on a square of this many units; every output scales it.
 static const double SIDE = 256;
 static const int PNG_SIZES[] = {48, 128, 256};
+// The window icon: its side in pixels, and the colour that stands for "transparent" (the game makes
+// it the colour key; the drawing never uses it). Pixels less than half covered take it.
+static const int BMP_SIZE = 48;
+static const uint8_t BMP_KEY[] = {255, 0, 255};
 static const double PI = 3.14159265358979323846;
 
 // The game's colours: night sky, the first player's grey ship, a plain enemy, the player's shots.
@@ -101,15 +108,63 @@ static bool WritePng(const std::string& path, int size) {
     return ok;
 }
 
+// Appends n little-endian bytes of value.
+static void PutLE(std::vector<uint8_t>& out, uint32_t value, int n) {
+    for (int i = 0; i < n; i++)
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// One cairo pixel (premultiplied ARGB) as the BMP's blue, green, red; the key colour when mostly clear.
+static void PutPixel(std::vector<uint8_t>& out, uint32_t argb) {
+    const uint32_t alpha = argb >> 24;
+    if (alpha < 128) {
+        out.insert(out.end(), {BMP_KEY[2], BMP_KEY[1], BMP_KEY[0]});
+        return;
+    }
+    for (int shift : {0, 8, 16})
+        out.push_back(static_cast<uint8_t>(((argb >> shift) & 255) * 255 / alpha));
+}
+
+// A 24-bit BMP: file header, BITMAPINFOHEADER, then the rows bottom up, each padded to 4 bytes.
+static bool WriteBmp(const std::string& path, int size) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
+    bool ok = Render(surface, size);
+    cairo_surface_flush(surface);
+    const int rowBytes = (size * 3 + 3) / 4 * 4, headers = 14 + 40;
+    std::vector<uint8_t> bmp = {'B', 'M'};
+    PutLE(bmp, headers + rowBytes * size, 4);
+    PutLE(bmp, 0, 4);
+    PutLE(bmp, headers, 4);
+    for (uint32_t field : {40, size, size}) // header size, width, height
+        PutLE(bmp, field, 4);
+    PutLE(bmp, 1, 2);           // planes
+    PutLE(bmp, 24, 2);          // bits per pixel
+    for (int i = 0; i < 6; i++) // no compression, image size, resolution, palette: all 0
+        PutLE(bmp, 0, 4);
+    const unsigned char* pixels = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int y = size - 1; y >= 0; y--) {
+        const uint32_t* row = reinterpret_cast<const uint32_t*>(pixels + y * stride);
+        for (int x = 0; x < size; x++)
+            PutPixel(bmp, row[x]);
+        bmp.resize(bmp.size() + rowBytes - size * 3);
+    }
+    cairo_surface_destroy(surface);
+    FILE* file = fopen(path.c_str(), "wb");
+    ok = file && fwrite(bmp.data(), 1, bmp.size(), file) == bmp.size() && ok;
+    return file && fclose(file) == 0 && ok;
+}
+
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        fprintf(stderr, "usage: mkicon <out-prefix>\n");
+    if (argc != 3) {
+        fprintf(stderr, "usage: mkicon <out-prefix> <window-icon.bmp>\n");
         return 2;
     }
     const std::string prefix = argv[1];
     bool ok = WriteSvg(prefix + ".svg");
     for (int size : PNG_SIZES)
         ok = WritePng(prefix + "-" + std::to_string(size) + ".png", size) && ok;
-    if (!ok) fprintf(stderr, "mkicon: cannot write the icons %s.*\n", prefix.c_str());
+    ok = WriteBmp(argv[2], BMP_SIZE) && ok;
+    if (!ok) fprintf(stderr, "mkicon: cannot write the icons %s.* and %s\n", prefix.c_str(), argv[2]);
     return ok ? 0 : 1;
 }

@@ -18,6 +18,7 @@
 #include "command_line.h"
 #include "display.h"
 #include "files.h"
+#include "icon.h"
 #include "input.h"
 #include "replay.h"
 #include "settings.h"
@@ -70,6 +71,7 @@ static void OpenWindow() {
     SDL_InitSubSystem(SDL_INIT_JOYSTICK);
     // A replay keeps its own pace, and runs the frames before its game as fast as it can.
     SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, replayMode == REPLAY_PLAY ? 0 : vsync);
+    SetWindowIcon();
     OpenGameWindow();
 }
 

@@ -12,7 +12,7 @@
 #include <filesystem>
 
 // Where the data folder stands relative to the folder of an installed program (set by the build
-// from the install layout, "../share/korvel").
+// from the install layout, "../share/games/korvel").
 static const char* const DATA_FROM_PROGRAM = KORVEL_DATA_FROM_BIN;
 // The game's own folder inside each XDG base folder.
 static const char* const GAME_FOLDER = "/korvel/";

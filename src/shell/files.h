@@ -22,8 +22,8 @@ std::string UserConfigFile(const char* name);
 // (empty without a home folder).
 std::string UserDataFile(const char* name);
 
-// Per run: the installed game's data folder ("<prefix>/share/korvel", found from the program's own
-// place on first use), or empty when the program is not installed.
+// Per run: the installed game's data folder ("<prefix>/share/games/korvel", found from the program's
+// own place on first use), or empty when the program is not installed.
 const std::string& InstalledDataFolder();
 // Looks for the data folder again, as for a program at the given path (tests pretend an installation).
 void FindInstalledDataFolder(const std::string& program);

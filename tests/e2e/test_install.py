@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """The installed game: what `cmake --install` puts into a temporary DESTDIR and what the Debian package
-holds, checked by the desktop-entry, AppStream and man-page validators, and both programs run from each
-tree, started in an empty folder with HOME and the XDG folders pointing into temporary folders.
+holds, checked by the desktop-entry, AppStream and man-page validators and by lintian, and both programs
+run from each tree, started in an empty folder with HOME and the XDG folders pointing into temporary
+folders; the packaged game also fullscreen, on the classic SDL 1.2 library.
 
     python3 tests/e2e/test_install.py <build-folder>
 
 Uses the X display given by DISPLAY. Prints one line per check and exits with status 1 when any failed.
 """
 import glob
+import gzip
 import os
 import shutil
 import subprocess
@@ -21,14 +23,17 @@ from test_game import DEFAULT_HIGHSCORE, Game, check, find_pixels, poll, tuned_l
 
 APP_ID = "io.github.korvel.Korvel"
 PROGRAMS = (("korvel", (480, 800)), ("korvel-landscape", (800, 480)))
+BIN, DATA = "games", "share/games/korvel"  # under the prefix, as Debian's games policy has them
 GAME_DATA = ("font.fnt", "LICENSE-DejaVu.txt", "music1.xm", "boom.wav", "powerup.wav", "shoot1.wav", "shoot2.wav",
-             "shoot3.wav", "selectmove.wav", "level.txt")
-LAYOUT = (["bin/" + program for program, _ in PROGRAMS] + ["bin/korvel-level"] +
-          ["share/korvel/" + name for name in GAME_DATA] +
+             "shoot3.wav", "selectmove.wav", "level.txt", "icon.bmp")
+LAYOUT = ([BIN + "/" + program for program, _ in PROGRAMS] + [BIN + "/korvel-level"] +
+          [DATA + "/" + name for name in GAME_DATA] +
           ["share/applications/%s.desktop" % APP_ID, "share/applications/%s.Landscape.desktop" % APP_ID,
            "share/metainfo/%s.metainfo.xml" % APP_ID, "share/icons/hicolor/scalable/apps/%s.svg" % APP_ID,
-           "share/man/man6/korvel.6", "share/man/man6/korvel-level.6", "share/doc/korvel/copyright"] +
+           "share/doc/korvel/copyright", "share/doc/korvel/changelog.Debian.gz"] +
+          ["share/man/man6/%s.6.gz" % page for page in ("korvel", "korvel-landscape", "korvel-level")] +
           ["share/icons/hicolor/%ix%i/apps/%s.png" % (size, size, APP_ID) for size in (48, 128, 256)])
+README = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
 SAVE_PROBLEM = "korvel: the high score cannot be saved"
 # Plain enemies without end, every one of them huge: the window fills with their blue.
 FLOOD_LEVEL = (("timeBetweenEnemies", "1"), ("enemyMinRadius", "120"), ("enemyMaxAddedRadius", "1"))
@@ -48,9 +53,10 @@ def enemy_blue(r, g, b):  # plain enemies are drawn in (0.2, 0.4, 0.8)
 
 class InstalledGame(Game):
     """One run of an installed program in an empty working folder, root/work, with the environment
-    changed by env (None removes a variable); as the user nobody when as_nobody is set."""
+    changed by env (None removes a variable) and the arguments args; as the user nobody when as_nobody
+    is set."""
 
-    def __init__(self, program, root, env, as_nobody=False):
+    def __init__(self, program, root, env, as_nobody=False, args=()):
         self.folder = tempfile.mkdtemp(prefix="korvel-e2e-out-")  # what the program prints
         self.work = os.path.join(root, "work")
         os.makedirs(self.work, exist_ok=True)
@@ -60,7 +66,7 @@ class InstalledGame(Game):
         for name, value in env.items():
             environment.pop(name, None) if value is None else environment.update({name: value})
         command = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] if as_nobody else []
-        self.process = subprocess.Popen(command + [program], cwd=self.work, stdout=self.stdout,
+        self.process = subprocess.Popen(command + [program] + list(args), cwd=self.work, stdout=self.stdout,
                                         stderr=self.stderr, stdin=subprocess.DEVNULL, env=environment)
         test_game.running.append(self.process)
         self.wait_for_window()
@@ -97,7 +103,7 @@ def escape(game, label):
 def check_plain_start(prefix, program, size, label):
     """The main check; returns the enemies' blue pixels seen, for the level check to compare with."""
     root = tempfile.mkdtemp(prefix="korvel-installed-")
-    game = InstalledGame(os.path.join(prefix, "bin", program), root, player_folders(root))
+    game = InstalledGame(os.path.join(prefix, BIN, program), root, player_folders(root))
     blue = -1
     try:
         if not check(label + ": window appears", game.window is not None, game.read("stderr.txt")):
@@ -126,21 +132,21 @@ def check_recorded(prefix, program, root, label):
     names = os.listdir(folder) if os.path.isdir(folder) else []
     check(label + ": the game is recorded in $XDG_DATA_HOME/korvel/replays/",
           len(names) == 1 and names[0].endswith("-1p.korvel-replay"), names)
-    status, out = run(os.path.join(prefix, "bin", program), "--replays", env=dict(os.environ, **player_folders(root)))
+    status, out = run(os.path.join(prefix, BIN, program), "--replays", env=dict(os.environ, **player_folders(root)))
     check(label + ": --replays lists it as a one-player game", status == 0 and bool(names) and names[0] in out
           and "1 player" in out, out)
 
 
 def check_own_level(prefix, program, label, default_blue):
     """A level.txt in $XDG_CONFIG_HOME/korvel is the one read: it floods the window with enemies."""
-    level = tuned_level(os.path.join(prefix, "share", "korvel"), FLOOD_LEVEL)
+    level = tuned_level(os.path.join(prefix, DATA), FLOOD_LEVEL)
     if not check(label + ": flood level.txt made from the installed default", level is not None):
         return
     root = tempfile.mkdtemp(prefix="korvel-installed-")
     os.makedirs(os.path.join(root, "config", "korvel"))
     with open(os.path.join(root, "config", "korvel", "level.txt"), "w") as f:
         f.write(level)
-    game = InstalledGame(os.path.join(prefix, "bin", program), root, player_folders(root))
+    game = InstalledGame(os.path.join(prefix, BIN, program), root, player_folders(root))
     try:
         if not check(label + ": window appears (own level.txt)", game.window is not None, game.read("stderr.txt")):
             return
@@ -166,7 +172,7 @@ def read(path):
 def check_bad_setup(prefix, program, label, how, root, env, kept=None, as_nobody=False):
     """The game runs, says once why the score cannot be saved, and the file `kept` keeps its content."""
     before = read(kept) if kept else None
-    game = InstalledGame(os.path.join(prefix, "bin", program), root, env, as_nobody)
+    game = InstalledGame(os.path.join(prefix, BIN, program), root, env, as_nobody)
     try:
         if not check("%s, %s: window appears" % (label, how), game.window is not None, game.read("stderr.txt")):
             return
@@ -214,13 +220,12 @@ def check_bad_setups(prefix, program, label):
         shutil.rmtree(root, ignore_errors=True)
 
 
-def check_tree(prefix, label, reference_programs=None):
-    """The installed layout and its validators; with reference_programs (the build's run folder), the
-    installed programs keep the run path they were linked with."""
+def check_tree(prefix, label):
+    """The installed layout, its validators, and programs that look for no library of their own."""
     missing = [path for path in LAYOUT if not os.path.isfile(os.path.join(prefix, path))]
     check(label + ": every file is installed in its place", not missing, missing)
     check(label + ": the programs are executable",
-          all(os.access(os.path.join(prefix, "bin", program), os.X_OK) for program, _ in PROGRAMS))
+          all(os.access(os.path.join(prefix, BIN, program), os.X_OK) for program, _ in PROGRAMS))
     entries = glob.glob(os.path.join(prefix, "share", "applications", "*.desktop"))
     status, out = run("desktop-file-validate", *entries)
     check(label + ": desktop-file-validate passes both desktop entries", status == 0 and not out.strip(), out)
@@ -231,16 +236,12 @@ def check_tree(prefix, label, reference_programs=None):
                               stderr=subprocess.PIPE, text=True, env=dict(os.environ, MANWIDTH="80"))
         check(label + ": man page %s formats without warnings" % os.path.basename(page),
               done.returncode == 0 and not done.stderr.strip(), done.stderr)
-    if reference_programs:
-        for program, _ in PROGRAMS:
-            runpath = [run_path(os.path.join(where, program)) for where in (reference_programs,
-                                                                            os.path.join(prefix, "bin"))]
-            check(label + ": %s keeps its run path when installed" % program,
-                  runpath[0] == runpath[1] and any(p.endswith("/sdl12-compat") for p in runpath[1]), runpath)
+    paths = {program: run_path(os.path.join(prefix, BIN, program)) for program, _ in PROGRAMS}
+    check(label + ": the programs have no run path (the system's SDL 1.2 is used)", not any(paths.values()), paths)
 
 
 def run_path(program):
-    """The folders of a program's RUNPATH (the build tree's may end in an empty entry)."""
+    """The folders of a program's RUNPATH or RPATH."""
     paths = [line.split()[-1].strip("[]") for line in run("readelf", "-d", program)[1].splitlines()
              if "PATH)" in line]
     return [folder for path in paths for folder in path.split(":") if folder]
@@ -264,12 +265,56 @@ def make_deb(build, folder):
     version = run("dpkg-deb", "-f", package, "Version")[1].strip()
     check("the package is named korvel_%s_%s.deb" % (version, arch),
           os.path.basename(package) == "korvel_%s_%s.deb" % (version, arch), package)
-    depends = run("dpkg-deb", "-f", package, "Depends")[1]
-    check("the package's dependencies come from its libraries (SDL, SDL_mixer, libc)",
-          all(name in depends for name in ("libsdl", "libsdl-mixer", "libc6")), depends)
+    depends = run("dpkg-deb", "-f", package, "Depends")[1].strip()
+    entries = depends.split(", ")
+    names = [name.split()[0] for entry in entries for name in entry.split(" | ")]
+    check("Depends: SDL 1.2 as libsdl1.2debian | libsdl1.2-compat, SDL_mixer, libGL, libc, each once",
+          any(e.startswith("libsdl1.2debian ") and "| libsdl1.2-compat " in e for e in entries) and
+          all(name in names for name in ("libsdl-mixer1.2", "libgl1", "libc6")) and len(set(names)) == len(names),
+          depends)
+    check_lintian(package)
     tree = os.path.join(folder, "tree")
     status, out = run("dpkg-deb", "-x", package, tree)
-    return os.path.join(tree, "usr") if check("dpkg-deb extracts the package", status == 0, out) else None
+    if not check("dpkg-deb extracts the package", status == 0, out):
+        return None
+    with gzip.open(os.path.join(tree, "usr", "share", "doc", "korvel", "changelog.Debian.gz"), "rt") as f:
+        latest = f.readline()
+    check("the changelog's latest entry is this version", latest.startswith("korvel (%s) " % version), latest)
+    return os.path.join(tree, "usr")
+
+
+def check_lintian(package):
+    """No errors, and every warning one the README explains."""
+    out = run("lintian", package)[1]
+    tags = {line.split()[2] for line in out.splitlines() if line[:2] in ("E:", "W:") and len(line.split()) > 2}
+    with open(README) as f:
+        explained = f.read()
+    check("lintian reports no errors", "\nE: " not in "\n" + out, out)
+    check("lintian's warnings are explained in the README", all(tag in explained for tag in tags), tags)
+
+
+def check_fullscreen_classic(prefix):
+    """The packaged korvel, fullscreen on the system's SDL 1.2 (the classic library on Debian 12): it draws,
+    names its window's class as its desktop entry does, shows its own icon, and ends with status 0 on Escape."""
+    label = "package korvel --fullscreen (classic SDL 1.2)"
+    root = tempfile.mkdtemp(prefix="korvel-installed-")
+    env = dict(player_folders(root), LD_LIBRARY_PATH=None)
+    game = InstalledGame(os.path.join(prefix, BIN, "korvel"), root, env, args=["--fullscreen"])
+    try:
+        if not check(label + ": window appears", game.window is not None, game.read("stderr.txt")):
+            return
+        check(label + ": the title text is drawn",
+              poll(3, lambda: len(find_pixels(game.shot() or (0, 0, b""), (0, 0, 4096, 4096), white)) >= 300, 0.2))
+        hints = run("xprop", "-id", str(game.window), "WM_CLASS", "WM_HINTS")[1]
+        with open(os.path.join(prefix, "share", "applications", APP_ID + ".desktop")) as f:
+            wm_class = [line.split("=")[1].strip() for line in f if line.startswith("StartupWMClass=")]
+        check(label + ": WM_CLASS is the desktop entry's StartupWMClass and the window has an icon",
+              wm_class and hints.startswith('WM_CLASS(STRING) = "korvel", "%s"' % wm_class[0]) and
+              "bitmap id # to use for icon" in hints, hints)
+        escape(game, label)
+    finally:
+        game.finish()
+        shutil.rmtree(root, ignore_errors=True)
 
 
 def main():
@@ -283,7 +328,7 @@ def main():
     try:
         prefix = install(build, os.path.join(folder, "destdir"))
         if prefix:
-            check_tree(prefix, "installed", os.path.join(build, "run"))
+            check_tree(prefix, "installed")
             for program, size in PROGRAMS:
                 label = "installed " + program
                 default_blue = check_plain_start(prefix, program, size, label)
@@ -294,6 +339,7 @@ def main():
             check_tree(prefix, "package")
             for program, size in PROGRAMS:
                 check_plain_start(prefix, program, size, "package " + program)
+            check_fullscreen_classic(prefix)
     finally:
         for process in test_game.running:
             if process.poll() is None:

@@ -21,17 +21,18 @@ namespace fs = std::filesystem;
 
 const char* const XDG_VARIABLES[] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"};
 
-// Every test gets a prefix with the game "installed" in it (prefix/bin/korvel beside
-// prefix/share/korvel), a home folder and an empty working folder; the environment is put back after.
+// Every test gets a prefix with the game "installed" in it as the build lays it out (prefix/games/korvel
+// and prefix/share/games/korvel), a home folder and an empty working folder; the environment is put
+// back after.
 class Files : public testing::Test {
   protected:
     void SetUp() override {
         static int count = 0;
         root = TempPath("files-" + std::to_string(count++));
-        data = root + "/prefix/share/korvel";
+        data = (fs::path(root + "/prefix/games") / KORVEL_DATA_FROM_BIN).lexically_normal().string();
         home = root + "/home";
         work = root + "/work";
-        for (const std::string& folder : {root + "/prefix/bin", data, home, work})
+        for (const std::string& folder : {root + "/prefix/games", data, home, work})
             fs::create_directories(folder);
         for (const char* name : XDG_VARIABLES) {
             const char* value = getenv(name);
@@ -43,7 +44,7 @@ class Files : public testing::Test {
         unsetenv("XDG_CONFIG_HOME");
         oldCwd = fs::current_path();
         fs::current_path(work);
-        Install(root + "/prefix/bin/korvel");
+        Install(root + "/prefix/games/korvel");
         saveProblemTold = false;
     }
     void TearDown() override {
@@ -93,7 +94,7 @@ TEST_F(Files, TheTestProgramItselfIsNotInstalled) {
 }
 
 TEST_F(Files, AProgramOfUnknownPlaceIsNotInstalled) {
-    fs::current_path(root + "/prefix/bin"); // ../share/korvel from here exists, but says nothing
+    fs::current_path(root + "/prefix/games"); // the data folder exists from here, but says nothing
     Install("");
     EXPECT_EQ(InstalledDataFolder(), "");
     Install("korvel");
@@ -101,7 +102,7 @@ TEST_F(Files, AProgramOfUnknownPlaceIsNotInstalled) {
 }
 
 TEST_F(Files, NotInstalledEveryFileIsInTheWorkingFolder) {
-    Install(root + "/elsewhere/bin/korvel"); // no share/korvel beside it
+    Install(root + "/elsewhere/games/korvel"); // no data folder beside it
     fs::create_directories(home + "/.config/korvel");
     WriteFile(home + "/.config/korvel/level.txt", "timeBetweenEnemies=1\n");
     EXPECT_EQ(InstalledDataFolder(), "");
