@@ -110,7 +110,7 @@ def end_game(process, env, way, pause):
 
 def exit_once(run, job, display):
     """One run of a program to its end; returns what went wrong, or None."""
-    program, library, way, pause = job
+    program, label, library, way, pause = job
     folder = tempfile.mkdtemp(prefix="korvel-exit-")
     try:
         for name in os.listdir(run):
@@ -131,8 +131,12 @@ def exit_once(run, job, display):
                 process.wait()
         with open(os.path.join(folder, "highscore.txt")) as f:
             saved = f.read()
-        # The benchmark's scenes may raise the high score; a game ended from its menu keeps it.
-        whole = WHOLE.fullmatch(saved) if program == "korvel-bench" else saved == STORED
+        # The benchmark's scenes may raise the high score, and it names its library; a game ended from
+        # its menu keeps the score.
+        if program == "korvel-bench":
+            whole = WHOLE.fullmatch(saved) and "(%s)" % label in output
+        else:
+            whole = saved == STORED
         if process.returncode != 0 or not whole or not window:
             return "%s %s: %sstatus %i, highscore.txt %r, output %r" % (
                 program, way, "" if window else "no window, ", process.returncode, saved, output[-300:])
@@ -152,7 +156,7 @@ def stress_exits(run, rng):
             runs = count if program == "korvel-bench" else count // 2
             problems[(label, program, runs)] = []
             for number in range(runs):
-                jobs.put(((program, library, WAYS[number % len(WAYS)], rng.uniform(0, 0.2)),
+                jobs.put(((program, label, library, WAYS[number % len(WAYS)], rng.uniform(0, 0.2)),
                           (label, program, runs)))
     cores = os.cpu_count() or 2
     load = [subprocess.Popen([sys.executable, "-c", "while True: pass"]) for _ in range(cores)]
