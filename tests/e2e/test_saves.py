@@ -75,8 +75,9 @@ def kill_around_exit(run, program, number, rng):
 def start_display():
     """A new Xvfb on a display number it chooses itself: (its process, ":n"), or (None, None)."""
     read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x1024x24", "-noreset", "-nolisten",
-                               "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x1024x24", "-noreset",
+                               "-nolisten", "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
     test_game.running.append(server)
     os.close(write)
     with os.fdopen(read) as told:
