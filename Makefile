@@ -46,6 +46,7 @@ test: build
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE=ON
 	cmake --build build-sanitize -j$(JOBS) --target korvel-tests-portrait korvel-tests-landscape \
 	      korvel-level-tests
+	cmake --build build -j$(JOBS) --target korvel-bench
 	$(MAKE) fuzz-build
 	bash tests/run.sh
 
@@ -55,13 +56,16 @@ install: build
 	cmake --install build --prefix $(PREFIX)
 	sed 's|^|$(DESTDIR)|' build/install_manifest.txt > build/installed-files.txt
 
-# Removes what the last `make install` put there, and the game's own folders once empty.
+# Removes what the last `make install` put there, and the game's own folders once empty; with
+# nothing installed (say a second time), it says so and succeeds.
 uninstall:
-	@test -f build/installed-files.txt || { echo "nothing installed from build/"; exit 1; }
-	xargs -d '\n' rm -f -- < build/installed-files.txt
-	grep '/korvel/[^/]*$$' build/installed-files.txt | xargs -d '\n' dirname | sort -u | \
-	  xargs -d '\n' rmdir --ignore-fail-on-non-empty --
-	rm build/installed-files.txt
+	@if [ ! -f build/installed-files.txt ]; then echo "nothing is installed from build/: nothing to remove"; else \
+	  set -e; \
+	  xargs -d '\n' rm -f -- < build/installed-files.txt; \
+	  grep '/korvel/[^/]*$$' build/installed-files.txt | xargs -d '\n' dirname | sort -u | \
+	    xargs -d '\n' rmdir --ignore-fail-on-non-empty --; \
+	  rm build/installed-files.txt; \
+	fi
 
 # The Debian package build/korvel_<version>-<release>_<arch>.deb (lintian checks it in `make test`).
 deb: build

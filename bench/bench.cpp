@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <functional>
 #include <new>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -139,16 +140,27 @@ static double CpuSeconds() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Seconds the paused main loop runs.
-static const int PAUSED_SECONDS = 5;
+// How long the paused main loop runs (ms), and in the short run.
+static const int PAUSED_MS = 5000;
+static const int SHORT_PAUSED_MS = 200;
+// Frames of each scene in the short run.
+static const int SHORT_FRAMES = 5;
+
+// Per run: set by KORVEL_BENCH_SHORT=1, a run of a handful of frames that checks the program's
+// ways in and out, not its speed.
+static bool shortRun = false;
+
+static int Frames(int full) {
+    return shortRun ? SHORT_FRAMES : full;
+}
 
 // The game's real main loop, paused, until a SIGTERM (as from the user) ends it after
-// PAUSED_SECONDS: the share of one core the process used meanwhile. Run returns only once per
+// pausedMs: the share of one core the process used meanwhile. Run returns only once per
 // program, so this comes last.
-static double PausedCpuShare() {
+static double PausedCpuShare(int pausedMs) {
     paused = true;
-    std::thread stopper([] {
-        std::this_thread::sleep_for(std::chrono::seconds(PAUSED_SECONDS));
+    std::thread stopper([pausedMs] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pausedMs));
         kill(getpid(), SIGTERM);
     });
     const double cpu = CpuSeconds();
@@ -160,6 +172,8 @@ static double PausedCpuShare() {
 }
 
 int main() {
+    const char* quick = getenv("KORVEL_BENCH_SHORT");
+    shortRun = quick && std::string(quick) == "1";
     Init(0, nullptr, "FPS: 60");
     const SDL_version* sdl = SDL_Linked_Version();
     printf("SDL %i.%i.%i (%s)\n", sdl->major, sdl->minor, sdl->patch,
@@ -170,7 +184,7 @@ int main() {
 
     FreshWorld();
     AddAnimation(new Menu());
-    results.push_back(Measure("title menu, director running", 3000, Nothing, Render));
+    results.push_back(Measure("title menu, director running", Frames(3000), Nothing, Render));
 
     FreshWorld();
     StartGame(false);
@@ -178,7 +192,7 @@ int main() {
     player->level[GUN_STRAIGHT] = 1;
     Hold(SDLK_SLASH);
     Hold(SDLK_c);
-    results.push_back(Measure("one player, td 120, straight gun firing", 3000, Nothing, Render));
+    results.push_back(Measure("one player, td 120, straight gun firing", Frames(3000), Nothing, Render));
 
     FreshWorld();
     StartGame(true);
@@ -193,15 +207,15 @@ int main() {
     Hold(SDLK_b);
     Hold(SDLK_c);
     results.push_back(
-        Measure("twelfth boss, two lightning guns, 15000 particles", 1000, FillParticles, Render));
+        Measure("twelfth boss, two lightning guns, 15000 particles", Frames(1000), FillParticles, Render));
     ReleaseKeys();
 
     FreshWorld();
-    results.push_back(Measure("floor: clear and swap", 1000, Nothing, [] {
+    results.push_back(Measure("floor: clear and swap", Frames(1000), Nothing, [] {
         preDraw();
         postDraw();
     }));
-    results.push_back(Measure("floor: 15000 squares in one batch", 1000, FillParticles, [] {
+    results.push_back(Measure("floor: 15000 squares in one batch", Frames(1000), FillParticles, [] {
         preDraw();
         ChangeSize(width, height);
         glDisable(GL_POLYGON_SMOOTH);
@@ -219,7 +233,8 @@ int main() {
     printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
     printf("game heap at its peak: %.2f MB\n", heapPeak / (1024.0 * 1024.0));
     fflush(stdout);
-    printf("paused for %i s: %.2f%% of one core (the whole process)\n", PAUSED_SECONDS,
-           100 * PausedCpuShare());
+    const int pausedMs = shortRun ? SHORT_PAUSED_MS : PAUSED_MS;
+    printf("paused for %g s: %.2f%% of one core (the whole process)\n", pausedMs / 1000.0,
+           100 * PausedCpuShare(pausedMs));
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 
 #include "../flow/frame.h"
 #include "../flow/screens.h"
@@ -90,6 +91,24 @@ static void OpenAudio() {
     if (music) Mix_PlayMusic(music, -1);
 }
 
+// The way out, at process exit after Savehighscore has saved: the music (which Savehighscore frees,
+// unless a replay played) and the effects stop and are freed, the mixer closes (its audio thread
+// ends), then SDL goes. On sdl12-compat an audio thread still running when the library unloads at
+// exit calls into SDL 2 through emptied pointers.
+static void CloseSoundAndSdl() {
+    using namespace sfx;
+    Mix_HaltMusic();
+    Mix_FreeMusic(music);
+    music = nullptr;
+    Mix_HaltChannel(-1);
+    for (Mix_Chunk** chunk : {&bam, &gotpowerup, &shoot[0], &shoot[1], &shoot[2], &sfx::select}) {
+        Mix_FreeChunk(*chunk);
+        *chunk = nullptr;
+    }
+    Mix_CloseAudio();
+    SDL_Quit();
+}
+
 // Reads the options file, then the command line over it, and opens a replay to play; ends the
 // program when the command line says so (help, version, a mistake) or the replay cannot be played,
 // before anything is written. A replay being played writes no options.
@@ -116,6 +135,10 @@ static void ReadSettings() {
 
 void Init(int argc, char** argv, const char*) {
     ReadChoices(argc, argv);
+    // Handlers run in reverse order of registration: the save first, then the sound and SDL.
+    atexit(CloseSoundAndSdl);
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
     ReadSettings();
     srand(randomNumberSeed);
     gameRandom = initstate(1, otherRandom, sizeof otherRandom);
@@ -123,8 +146,6 @@ void Init(int argc, char** argv, const char*) {
     OpenWindow();
     OpenControllers();
     ReadControls();
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
     OpenAudio();
     SetDrawingState();
     AddAnimation(new Menu());
