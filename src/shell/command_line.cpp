@@ -34,8 +34,8 @@ static int ChooseMode(bool fullscreen) {
 
 static int ChooseScale(const char* value) {
     if (!ParseScale(value, &windowChoice.scale)) {
-        fprintf(stderr, "%s: --scale takes a factor from %g to %g, not '%s'\n", PROGRAM, MIN_SCALE, MAX_SCALE,
-                value);
+        fprintf(stderr, "%s: --scale takes a factor from %g to %g or 'fit', not '%s'\n", PROGRAM, MIN_SCALE,
+                MAX_SCALE, value);
         return USAGE_ERROR;
     }
     windowChoiceMade = true;
@@ -46,7 +46,7 @@ static const Option OPTIONS[] = {
     {"--fullscreen", nullptr, "fill the screen, the picture centred between black bars",
      [](const char*) { return ChooseMode(true); }},
     {"--window", nullptr, "play in a window", [](const char*) { return ChooseMode(false); }},
-    {"--scale", "F", "scale the window by F, from 0.25 to 4 (default: fit the screen)", ChooseScale},
+    {"--scale", "F", "scale the window by F, from 0.25 to 4, or 'fit' the screen (the default)", ChooseScale},
     {"--controls", nullptr, "print the keys in force and where each came from, and exit",
      [](const char*) { return PrintControls(); }},
     {"--write-controls", nullptr, "write the default controls.txt for editing, and exit",
@@ -65,7 +65,8 @@ static void PrintUsage(FILE* out) {
         fprintf(out, "  %-18s %s\n", left, option.help);
     }
     fprintf(out, "\nF11 or Alt+Enter switches between window and fullscreen while the game runs.\n"
-                 "The last choice of mode and scale is kept in options.txt, beside highscore.txt.\n");
+                 "The window can be resized. The last choice of mode and scale is kept in options.txt,\n"
+                 "beside highscore.txt; a line 'smooth: off' there turns off smoothed edges.\n");
 }
 
 static int ShowHelp(const char*) {
