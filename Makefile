@@ -75,7 +75,7 @@ fuzz: fuzz-build
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF
-	cmake --build build-bench -j$(JOBS) --target korvel-bench
+	cmake --build build-bench -j$(JOBS) --target korvel-bench-portrait korvel-bench-landscape
 	bash bench/run.sh build-bench
 
 format:

@@ -1,19 +1,43 @@
 #!/usr/bin/env bash
-# Runs the benchmark from the run folder, on the user's display or on a virtual one.
+# Runs the benchmark from the run folder on virtual screens of its own (Xvfb), one as large as a
+# 1920 x 1080 screen and one as a 3840 x 2160 one: the game's own window, and fullscreen pictures
+# 1080 and 2160 pixels tall; each without and with smooth edges (multisampling), on both SDL 1.2
+# libraries. options.txt in the run folder chooses the mode and the smoothing, as a player's would.
 set -euo pipefail
 build=${1:-build-bench}
 cd "$build/run"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
-if [ -z "${DISPLAY:-}" ]; then
-    display=99
+servers=()
+trap 'kill ${servers[*]:-} 2>/dev/null; rm -f options.txt' EXIT
+# Starts Xvfb with a screen of the given size on a free display; prints the display's name.
+start_screen() {
+    local display=99
     while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-    Xvfb :$display -screen 0 1024x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-    xvfb=$!
-    trap 'kill $xvfb 2>/dev/null' EXIT
+    Xvfb :$display -screen 0 "$1"x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    servers+=($!)
     for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
-    export DISPLAY=:$display
-fi
-# On sdl12-compat (the program's run path), then on the classic library (put first).
-./korvel-bench
-echo
-LD_LIBRARY_PATH=/usr/lib/$(gcc -print-multiarch) ./korvel-bench
+    echo :$display
+}
+hd=$(start_screen 1920x1080)
+uhd=$(start_screen 3840x2160)
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+classic=/usr/lib/$(gcc -print-multiarch)
+# sdl12-compat is the programs' run path; the classic library is put first with LD_LIBRARY_PATH.
+for library in sdl12-compat classic; do
+    for orientation in portrait landscape; do
+        for picture in "window $hd" "fullscreen $hd" "fullscreen $uhd"; do
+            set -- $picture
+            for smooth in off on; do
+                printf 'mode: %s\nsmooth: %s\n' "$1" "$smooth" > options.txt
+                echo "== $library, $orientation, $1 on $2, smooth $smooth"
+                if [ $library = classic ]; then
+                    DISPLAY=$2 LD_LIBRARY_PATH=$classic ./korvel-bench-$orientation
+                else
+                    DISPLAY=$2 ./korvel-bench-$orientation
+                fi
+                echo
+            done
+        done
+    done
+done
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
