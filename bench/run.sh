@@ -9,17 +9,19 @@ cd "$build/run"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 servers=()
 trap 'kill ${servers[*]:-} 2>/dev/null; rm -f options.txt' EXIT
-# Starts Xvfb with a screen of the given size on a free display; prints the display's name.
+# Starts Xvfb with a screen of the given size on a free display; sets display to its name.
 start_screen() {
-    local display=99
+    display=99
     while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
     Xvfb :$display -screen 0 "$1"x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     servers+=($!)
     for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
-    echo :$display
+    display=:$display
 }
-hd=$(start_screen 1920x1080)
-uhd=$(start_screen 3840x2160)
+start_screen 1920x1080
+hd=$display
+start_screen 3840x2160
+uhd=$display
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 classic=/usr/lib/$(gcc -print-multiarch)
 # sdl12-compat is the programs' run path; the classic library is put first with LD_LIBRARY_PATH.
