@@ -230,6 +230,8 @@ static void ChangeMode(const WindowChoice& choice, int w, int h) {
         if (!SetChosenMode(windowChoice)) WindowFailed();
         return;
     }
+    // The classic library's OpenGL picture takes the window's new size only at the first swap.
+    ShowFrame(frame);
     ShowFrame(frame);
     windowChoice = choice;
     windowChoiceMade = true;
