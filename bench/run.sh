@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the benchmark from the run folder on virtual screens of its own (Xvfb), one as large as a
-# 1920 x 1080 screen and one as a 3840 x 2160 one: the game's own window, and fullscreen pictures
-# 1080 and 2160 pixels tall; each without and with smooth edges (multisampling), on both SDL 1.2
-# libraries. options.txt in the run folder chooses the mode and the smoothing, as a player's would.
+# 1920 x 1080 screen and one as a 3840 x 2160 one: the portrait game's own window, and both games'
+# fullscreen pictures 1080 and 2160 pixels tall; each without and with smooth edges
+# (multisampling), on both SDL 1.2 libraries. options.txt in the run folder chooses the mode and the
+# smoothing, as a player's would.
 set -euo pipefail
 build=${1:-build-bench}
 cd "$build/run"
@@ -26,19 +27,18 @@ echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 classic=/usr/lib/$(gcc -print-multiarch)
 # sdl12-compat is the programs' run path; the classic library is put first with LD_LIBRARY_PATH.
 for library in sdl12-compat classic; do
-    for orientation in portrait landscape; do
-        for picture in "window $hd" "fullscreen $hd" "fullscreen $uhd"; do
-            set -- $picture
-            for smooth in off on; do
-                printf 'mode: %s\nsmooth: %s\n' "$1" "$smooth" > options.txt
-                echo "== $library, $orientation, $1 on $2, smooth $smooth"
-                if [ $library = classic ]; then
-                    DISPLAY=$2 LD_LIBRARY_PATH=$classic ./korvel-bench-$orientation
-                else
-                    DISPLAY=$2 ./korvel-bench-$orientation
-                fi
-                echo
-            done
+    for picture in "portrait window $hd" "portrait fullscreen $hd" "landscape fullscreen $hd" \
+        "portrait fullscreen $uhd" "landscape fullscreen $uhd"; do
+        set -- $picture
+        for smooth in off on; do
+            printf 'mode: %s\nsmooth: %s\n' "$2" "$smooth" > options.txt
+            echo "== $library, $1, $2 on $3, smooth $smooth"
+            if [ $library = classic ]; then
+                DISPLAY=$3 LD_LIBRARY_PATH=$classic ./korvel-bench-$1
+            else
+                DISPLAY=$3 ./korvel-bench-$1
+            fi
+            echo
         done
     done
 done
