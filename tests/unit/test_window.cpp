@@ -147,12 +147,14 @@ TEST(OptionsFile, ChoiceComesBackAsWritten) {
     EXPECT_EQ(ReadFile(path), "mode: fullscreen\nscale: 0.75\n");
     WriteOptions(path, WindowChoice{});
     EXPECT_EQ(ReadFile(path), "mode: window\nscale: fit\n");
-    // Smoothing is written only when turned off, and read back either way.
-    WriteOptions(path, WindowChoice{false, 2, false});
-    EXPECT_EQ(ReadFile(path), "mode: window\nscale: 2\nsmooth: off\n");
-    EXPECT_FALSE(ReadOptions(path).smooth);
+    // Smoothing is written only when it differs from the default, and read back either way.
+    const bool other = !WindowChoice().smooth;
+    WriteOptions(path, WindowChoice{false, 2, other});
+    EXPECT_EQ(ReadFile(path),
+              std::string("mode: window\nscale: 2\nsmooth: ") + (other ? "on" : "off") + "\n");
+    EXPECT_EQ(ReadOptions(path).smooth, other);
     EXPECT_TRUE(Stored("smooth: off\nsmooth: on\n").smooth);
-    EXPECT_TRUE(Stored("smooth: no\nscale: fit\n").smooth);
+    EXPECT_EQ(Stored("smooth: no\nscale: fit\n").smooth, WindowChoice().smooth);
     // A missing folder is made (the data home on the first save); a file in its place fails.
     EXPECT_TRUE(WriteOptions(TempPath("new-folder/options.txt"), WindowChoice{true, 2}));
     EXPECT_FALSE(WriteOptions(path + "/options.txt", WindowChoice{true, 2}));
