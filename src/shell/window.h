@@ -12,7 +12,8 @@ constexpr float MAX_SCALE = 4.0f;
 struct WindowChoice {
     bool fullscreen = false; // the whole screen, the picture letterboxed; else a window
     float scale = 0;         // window scale factor, MIN_SCALE .. MAX_SCALE; 0: none chosen, fit the desktop
-    bool smooth = true;      // polygon edges smoothed by multisampling, where the driver offers it
+    bool smooth = false;     // polygon edges multisampled where the driver offers it; off by default:
+                             // a software renderer loses its frame rate (BENCHMARKS.md)
 };
 
 // Per run: the choice in effect, from "options.txt" and the command line, changed by F11, Alt+Enter
