@@ -1,7 +1,7 @@
 # Korvel: `make play` sets up, builds and plays; `make test` sets up, builds and runs every test.
 PACKAGES := cmake make g++ pkg-config python3 libsdl1.2-dev libsdl-mixer1.2-dev libgl-dev libgl1-mesa-dri \
             libfreetype-dev fonts-dejavu-core libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils \
-            libcairo2-dev desktop-file-utils appstream dpkg-dev man-db \
+            libcairo2-dev zlib1g-dev desktop-file-utils appstream dpkg-dev man-db \
             clang libclang-rt-14-dev \
             libsdl1.2-compat openbox
 JOBS := $(shell nproc)
@@ -65,8 +65,8 @@ deb: build
 fuzz-build: deps
 	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	      -DKORVEL_FUZZ=ON -DKORVEL_TESTS=OFF
-	cmake --build build-fuzz -j$(JOBS) --target fuzz-level fuzz-highscore fuzz-font fuzz-game \
-	      fuzz-game-landscape
+	cmake --build build-fuzz -j$(JOBS) --target fuzz-level fuzz-highscore fuzz-font fuzz-replay fuzz-game \
+	      fuzz-game-landscape korvel
 
 # Every reader 200000 inputs and the whole game 2000, from the game's own default files; fails
 # on any finding (tests/fuzz/run.sh).

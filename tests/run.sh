@@ -51,6 +51,7 @@ run build-sanitize/tests/level/korvel-level-tests
 run python3 tests/e2e/test_game.py build/run
 run python3 tests/e2e/test_install.py build
 run python3 tests/e2e/test_saves.py build/run
+run python3 tests/e2e/test_replay.py build/run
 run bash tests/fuzz/run.sh build-fuzz quick
 run env LD_LIBRARY_PATH=$classic_sdl python3 tests/e2e/test_game.py build/run
 for size in 1366x768 1920x1080 2560x1440; do

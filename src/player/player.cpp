@@ -302,7 +302,7 @@ void Player::hit(Object* other) {
         other->dead = true;
         PlaySound(sfx::gotpowerup);
     } else if (other->type == TYPE_ENEMY || other->type == TYPE_BULLET) {
-        if (flash < 0.1f && !SDL_GetKeyState(nullptr)[SDLK_c]) takeDamage();
+        if (flash < 0.1f && !ShipKeys()[SDLK_c]) takeDamage();
     }
 }
 

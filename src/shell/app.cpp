@@ -18,6 +18,7 @@
 #include "display.h"
 #include "files.h"
 #include "input.h"
+#include "replay.h"
 #include "settings.h"
 #include "window.h"
 
@@ -37,6 +38,13 @@ static volatile std::sig_atomic_t stopRequested = 0;
 
 // While paused, the main loop looks for a new event this often (ms).
 static const Uint32 PAUSED_LOOK_MS = 10;
+
+// Per run: the random generator's state that srand seeded, which the frames draw from, and the
+// one everything else draws from. The music library calls random() on the audio thread, and
+// random() and rand() share one generator: without the two, the music would shift the game's
+// draws at moments no run repeats, and no replay could follow.
+static char* gameRandom = nullptr;
+static char otherRandom[128];
 
 static void RequestStop(int) {
     stopRequested = 1;
@@ -59,7 +67,8 @@ static void OpenWindow() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) WindowFailed();
     SDL_InitSubSystem(SDL_INIT_TIMER);
     SDL_InitSubSystem(SDL_INIT_JOYSTICK);
-    SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, vsync);
+    // A replay keeps its own pace, and runs the frames before its game as fast as it can.
+    SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, replayMode == REPLAY_PLAY ? 0 : vsync);
     OpenGameWindow();
 }
 
@@ -79,21 +88,35 @@ static void OpenAudio() {
     if (music) Mix_PlayMusic(music, -1);
 }
 
-// Reads the options file, then the command line over it; ends the program when the command line
-// says so (help, version, a mistake), before anything is written.
+// Reads the options file, then the command line over it, and opens a replay to play; ends the
+// program when the command line says so (help, version, a mistake) or the replay cannot be played,
+// before anything is written. A replay being played writes no options.
 static void ReadChoices(int argc, char** argv) {
     windowChoice = ReadOptions(OptionsFile());
-    const int outcome = ParseCommandLine(argc, argv);
+    int outcome = ParseCommandLine(argc, argv);
+    if (outcome == START_GAME) outcome = OpenReplay();
     if (outcome != START_GAME) exit(outcome);
-    if (windowChoiceMade) WriteOptions(OptionsFile(), windowChoice);
+    if (windowChoiceMade && replayMode != REPLAY_PLAY) WriteOptions(OptionsFile(), windowChoice);
+}
+
+// The high score and level.txt, the high score saved at exit, and the recording started; a replay
+// being played brings its own and saves nothing.
+static void ReadSettings() {
+    if (replayMode == REPLAY_PLAY) {
+        TakeReplaySettings();
+        return;
+    }
+    ReadHighscore();
+    atexit(Savehighscore);
+    ReadLevel();
+    StartRecording();
 }
 
 void Init(int argc, char** argv, const char*) {
     ReadChoices(argc, argv);
-    ReadHighscore();
-    atexit(Savehighscore);
-    ReadLevel();
+    ReadSettings();
     srand(randomNumberSeed);
+    gameRandom = initstate(1, otherRandom, sizeof otherRandom);
     powerupat[0] = powerupat[1] = powerUpAtMultipleOf;
     OpenWindow();
     OpenControllers();
@@ -141,20 +164,38 @@ void HandleEvents() {
         }
         if (event.type != SDL_KEYDOWN) continue;
         if (event.key.keysym.sym == SDLK_ESCAPE) quit = true;
-        if (IsFullscreenToggle(event.key.keysym)) ToggleFullscreen();
+        if (IsFullscreenToggle(event.key.keysym) && replayMode != REPLAY_PLAY) ToggleFullscreen();
     }
     if (resize.w > 0 && resize.h > 0) ResizeWindow(resize.w, resize.h);
     if (stopRequested) quit = true;
 }
 
+// Makes the game's generator state the one rand() draws from, or the other one; nothing before
+// Init has set them apart.
+static void UseGameRandom(bool game) {
+    if (gameRandom) setstate(game ? gameRandom : otherRandom);
+}
+
+void LoopTurn() {
+    const bool moves = !paused;
+    if (moves) BeginReplayFrame();
+    // The audio thread waits while the frame draws from the game's generator.
+    SDL_LockAudio();
+    UseGameRandom(true);
+    Render();
+    UseGameRandom(false);
+    SDL_UnlockAudio();
+    if (moves) EndReplayFrame();
+    if (paused) RestUntilEvent();
+    HandleEvents();
+    if (quit) FinishReplay();
+}
+
 int Run() {
     RestartFrameClock();
-    for (;;) {
-        if (quit) return 1;
-        Render();
-        if (paused) RestUntilEvent();
-        HandleEvents();
-    }
+    while (!quit)
+        LoopTurn();
+    return 1;
 }
 
 int Quit() {

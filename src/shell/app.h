@@ -26,13 +26,15 @@ void PlaySound(Mix_Chunk* chunk);
 // window can be opened, and with the command line's status when it asks for help, the version or
 // holds a mistake.
 void Init(int argc, char** argv, const char* windowname);
+// One turn of the main loop: a frame, the rest while paused, then the events.
+void LoopTurn();
 // The main loop: one frame, then the event queue; returns 1 once quit is set.
 int Run();
 // Nothing left to do at the end; returns 0.
 int Quit();
 // Takes the pending SDL events: Escape and the window's close request quit, the pause key (P) and a
-// controller's Start pause, F11 and Alt+Enter switch between window and fullscreen; the controllers'
-// other events go to the input layer.
+// controller's Start pause, F11 and Alt+Enter switch between window and fullscreen (not while a
+// replay plays); the controllers' other events go to the input layer.
 void HandleEvents();
 // Sleeps, looking every few milliseconds, until an event is queued or SIGINT or SIGTERM has asked
 // the game to stop: a paused game rests instead of spinning. (SDL_WaitEvent polls the same way in

@@ -6,6 +6,7 @@
 
 #include "input.h"
 #include "orientation.h"
+#include "replay.h"
 #include "window.h"
 
 static const char* const PROGRAM = LANDSCAPE ? "korvel-landscape" : "korvel";
@@ -51,6 +52,12 @@ static const Option OPTIONS[] = {
      [](const char*) { return PrintControls(); }},
     {"--write-controls", nullptr, "write the default controls.txt for editing, and exit",
      [](const char*) { return WriteDefaultControls(); }},
+    {"--record", "FILE", "record the run into FILE, to watch again with --replay",
+     [](const char* file) { return recordPath = file, START_GAME; }},
+    {"--replay", "FILE", "watch a recorded run: FILE, or the last or best of --replays",
+     [](const char* file) { return playPath = file, START_GAME; }},
+    {"--replays", nullptr, "list the recorded games, newest first, and exit",
+     [](const char*) { return PrintReplays(); }},
     {"--help", nullptr, "print this help and exit", ShowHelp},
     {"--version", nullptr, "print the version and exit", ShowVersion},
 };

@@ -7,8 +7,9 @@ constexpr int START_GAME = -1;
 constexpr int USAGE_ERROR = 2;
 
 // Reads the options in argv[1 .. argc - 1] in order: --fullscreen, --window and --scale F set
-// windowChoice (and windowChoiceMade); --controls and --write-controls print or write the key
-// bindings and end the program with their status; --help prints the usage on standard output and --version
+// windowChoice (and windowChoiceMade); --record and --replay set recordPath and playPath;
+// --controls, --write-controls and --replays print or write the key bindings or the recorded games
+// and end the program with their status; --help prints the usage on standard output and --version
 // the version, each ending the program with status 0; anything else prints what is wrong and the
 // usage on standard error and ends it with USAGE_ERROR. Returns START_GAME or the exit status.
 int ParseCommandLine(int argc, char** argv);

@@ -10,6 +10,7 @@
 
 #include "../world/grid.h"
 #include "orientation.h"
+#include "replay.h"
 
 // The drawing state's line width and point size, in world units.
 static const float LINE_WIDTH = 1.1f;
@@ -128,6 +129,7 @@ int preDraw() {
 
 int postDraw() {
     SDL_GL_SwapBuffers();
+    if (ReplaySetsFpsm()) return 1;
     if (fixedFpsm > 0) {
         fpsm = fixedFpsm;
         return 1;

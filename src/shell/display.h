@@ -61,7 +61,8 @@ void ChangeSize(int w, int h);
 void ChangeSizeProj(int w, int h);
 // Starts a frame: clears colour and depth of the whole window (the bars too), identity model-view.
 int preDraw();
-// Ends a frame: swaps the buffers, measures the frame into fpsm and updates the caption.
+// Ends a frame: swaps the buffers, measures the frame into fpsm and updates the caption; while a
+// replay plays, fpsm is the frame's recorded one instead.
 int postDraw();
 // Restarts the frame clock, so the next frame measures only itself (start of the loop, end of a pause).
 void RestartFrameClock();

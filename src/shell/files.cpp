@@ -66,6 +66,10 @@ std::string SaveFile(const char* name) {
     return InWorkingFolder(name) ? name : InXdgFolder("XDG_DATA_HOME", ".local/share", name);
 }
 
+std::string UserDataFile(const char* name) {
+    return InXdgFolder("XDG_DATA_HOME", ".local/share", name);
+}
+
 std::string ConfigFile(const char* name) {
     if (InWorkingFolder(name)) return name;
     const std::string own = UserConfigFile(name);
@@ -142,4 +146,22 @@ bool WriteFileDurably(const std::string& path, const std::string& text) {
     }
     SyncFolder(path);
     return true;
+}
+
+int ReadBounded(const std::string& path, size_t limit, std::string& text) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return errno;
+    struct stat info;
+    int error = fstat(fd, &info) != 0 ? errno : S_ISREG(info.st_mode) ? 0 : EINVAL;
+    text.resize(limit);
+    size_t got = 0;
+    while (!error && got < limit) {
+        const ssize_t n = read(fd, &text[got], limit - got);
+        if (n < 0 && errno != EINTR) error = errno;
+        if (n == 0) break;
+        if (n > 0) got += static_cast<size_t>(n);
+    }
+    text.resize(got);
+    close(fd);
+    return error;
 }

@@ -18,6 +18,9 @@ std::string SaveFile(const char* name);
 std::string ConfigFile(const char* name);
 // Where the player's own copy of such a file is written (empty without a home folder).
 std::string UserConfigFile(const char* name);
+// Where the player's own save of that name is kept, installed or not: "$XDG_DATA_HOME/korvel/name"
+// (empty without a home folder).
+std::string UserDataFile(const char* name);
 
 // Per run: the installed game's data folder ("<prefix>/share/korvel", found from the program's own
 // place on first use), or empty when the program is not installed.
@@ -35,3 +38,6 @@ std::string SaveProblem(const char* name);
 // either the old file or the new one, whole. Missing folders above it are made first, private to
 // the player. False, with errno set and the old file untouched, when a step fails.
 bool WriteFileDurably(const std::string& path, const std::string& text);
+// Reads up to limit bytes of the file at path into text; 0, or the error number. Only a plain file
+// is read: a folder, a pipe or a device gives EINVAL, without waiting for a writer.
+int ReadBounded(const std::string& path, size_t limit, std::string& text);

@@ -1,7 +1,6 @@
 // input.cpp -- the controls file, the controllers, and the key states the game reads from them.
 #include "input.h"
 
-#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -182,6 +181,15 @@ static bool Held(int action) {
     return false;
 }
 
+// Per frame, while a replay plays: the keys it recorded, read in place of the keyboard and controllers.
+static const Uint8* playedShipKeys = nullptr;
+static const Uint8* playedMenuKeys = nullptr;
+
+void SubstituteKeys(const Uint8* ship, const Uint8* menu) {
+    playedShipKeys = ship;
+    playedMenuKeys = menu;
+}
+
 // SDL's own array while the keys are the defaults and no controller plays; otherwise out, cleared,
 // for the caller to fill.
 static Uint8* KeysToFill(Uint8* out) {
@@ -192,7 +200,9 @@ static Uint8* KeysToFill(Uint8* out) {
 
 const Uint8* ShipKeys() {
     static Uint8 keys[SDLK_LAST];
+    if (playedShipKeys) return playedShipKeys;
     if (!KeysToFill(keys)) return SDL_GetKeyState(nullptr);
+    keys[SDLK_c] = SDL_GetKeyState(nullptr)[SDLK_c];
     for (int p = 0; p < PADS; p++) {
         const int first = p == 0 ? P1_UP : P2_UP; // up, down, left, right, fire
         for (int i = UP; i <= FIRE; i++)
@@ -210,6 +220,7 @@ static bool AnyPadHolds(PadInput input) {
 
 const Uint8* MenuKeys() {
     static Uint8 keys[SDLK_LAST];
+    if (playedMenuKeys) return playedMenuKeys;
     if (!KeysToFill(keys)) return SDL_GetKeyState(nullptr);
     for (int a : {P1_SOLO_FIRE, P2_FIRE, RESET_HIGHSCORE, TOGGLE_VSYNC, TOGGLE_SOUND})
         keys[ACTION[a].key] = Held(a);
@@ -316,26 +327,6 @@ static std::string TakeLine(const std::string& line, int number) {
     bound[action] = keys;
     boundOnLine[action] = number;
     return "";
-}
-
-// Up to limit bytes of the file at path into text; 0, or the error number. Only a plain file is
-// read: a folder, a pipe or a device gives EINVAL, without waiting for a writer.
-static int ReadBounded(const std::string& path, size_t limit, std::string& text) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
-    if (fd < 0) return errno;
-    struct stat info;
-    int error = fstat(fd, &info) != 0 ? errno : S_ISREG(info.st_mode) ? 0 : EINVAL;
-    text.resize(limit);
-    size_t got = 0;
-    while (!error && got < limit) {
-        const ssize_t n = read(fd, &text[got], limit - got);
-        if (n < 0 && errno != EINTR) error = errno;
-        if (n == 0) break;
-        if (n > 0) got += static_cast<size_t>(n);
-    }
-    text.resize(got);
-    close(fd);
-    return error;
 }
 
 std::vector<std::string> LoadControls(const std::string& path) {

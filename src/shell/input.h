@@ -12,11 +12,14 @@
 // controller, both are SDL's own key-state array.
 //
 // Per frame: the ships' keys: arrows, / and Z for player 1 (the first controller), W, S, A, D and
-// B for player 2 (the second controller).
+// B for player 2 (the second controller), and C (hits cost nothing).
 const Uint8* ShipKeys();
 // Per frame: the menu's and the game-over screen's keys: Up, Down, Z, / and B, and R, V and S.
 // Either controller moves the selection and chooses.
 const Uint8* MenuKeys();
+// While a replay plays, ShipKeys and MenuKeys return these arrays (indexed by SDLKey) instead;
+// nullptr for both goes back to the keyboard and the controllers.
+void SubstituteKeys(const Uint8* ship, const Uint8* menu);
 
 // Follows the controllers' sticks, d-pads and buttons: every event taken from the queue passes here.
 void TakeControllerEvent(const SDL_Event& event);

@@ -16,6 +16,7 @@
 #include "display.h"
 #include "files.h"
 #include "orientation.h"
+#include "replay.h"
 
 WindowChoice windowChoice;
 bool windowChoiceMade = false;
@@ -234,6 +235,8 @@ static void ChangeMode(const WindowChoice& choice, int w, int h) {
     ShowFrame(frame);
     ShowFrame(frame);
     windowChoice = choice;
+    // A replay being played writes no options.
+    if (replayMode == REPLAY_PLAY) return;
     windowChoiceMade = true;
     WriteOptions(OptionsFile(), windowChoice);
 }

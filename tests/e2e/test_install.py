@@ -104,7 +104,10 @@ def check_plain_start(prefix, program, size, label):
             return blue
         check(label + ": the title text is drawn (the font was found)", title_shown(game, size))
         blue = blue_after_two_seconds(game)
+        game.hold("slash", 0.2)  # a game, recorded when Escape ends it
+        time.sleep(0.5)
         escape(game, label)
+        check_recorded(prefix, program, root, label)
         check(label + ": no missing-level message", game.read("stdout.txt") == "", repr(game.read("stdout.txt")))
         check(label + ": nothing on standard error about saving", SAVE_PROBLEM not in game.read("stderr.txt"),
               game.read("stderr.txt"))
@@ -115,6 +118,17 @@ def check_plain_start(prefix, program, size, label):
         game.finish()
         shutil.rmtree(root, ignore_errors=True)
     return blue
+
+
+def check_recorded(prefix, program, root, label):
+    """The installed game recorded the game just played, and --replays lists it."""
+    folder = os.path.join(root, "data", "korvel", "replays")
+    names = os.listdir(folder) if os.path.isdir(folder) else []
+    check(label + ": the game is recorded in $XDG_DATA_HOME/korvel/replays/",
+          len(names) == 1 and names[0].endswith("-1p.korvel-replay"), names)
+    status, out = run(os.path.join(prefix, "bin", program), "--replays", env=dict(os.environ, **player_folders(root)))
+    check(label + ": --replays lists it as a one-player game", status == 0 and bool(names) and names[0] in out
+          and "1 player" in out, out)
 
 
 def check_own_level(prefix, program, label, default_blue):

@@ -12,7 +12,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "$1" && pwd)
 mode=${2:-full}
-targets="level highscore font game game-landscape"
+targets="level highscore font replay game game-landscape"
 
 display=150
 while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
@@ -25,8 +25,8 @@ export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export ASAN_OPTIONS="abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
-# The seeds: level.txt and font.fnt as the build made them, and the high-score file a fresh
-# game writes.
+# The seeds: level.txt and font.fnt as the build made them, the high-score file a fresh game
+# writes, and a replay the game records of its first two seconds.
 seed() {
     local target=$1 folder=$2
     mkdir -p "$folder"
@@ -34,6 +34,13 @@ seed() {
     level | game*) cp "$build/run/level.txt" "$folder/" ;;
     font) cp "$build/run/font.fnt" "$folder/" ;;
     highscore) printf 'highscore: 0\nvsync: 0\nsound: 1\n' >"$folder/highscore.txt" ;;
+    replay)
+        "$build/run/korvel" --record "$folder/seed.korvel-replay" >/dev/null 2>&1 &
+        local game=$!
+        sleep 2
+        kill -TERM $game
+        wait $game
+        ;;
     esac
 }
 

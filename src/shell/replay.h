@@ -1,0 +1,64 @@
+// replay.h -- replays: a run's frame times and game keys recorded, played back exactly, listed.
+//
+// A run is determined by level.txt (and its seed), the high score at start and, for every frame
+// the world moved, the fpsm postDraw set and the game keys the frame read. The world never stops
+// behind the menu, so a replay holds the run from program start to the end of its game, with the
+// frame the game started at; playback runs the frames before it as fast as it can.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One recorded run.
+struct Replay {
+    std::string version;             // the program's version that made it
+    bool landscape = false;          // made by the landscape build
+    int seed = 0;                    // randomNumberSeed of its level.txt
+    int highscore = 0;               // the high score at program start
+    int64_t date = 0;                // when it was written, seconds since 1970
+    int players = 0;                 // players of its game: 1 or 2; 0 when no game was started
+    int score[2] = {0, 0};           // the game's scores at its end
+    uint32_t gameStart = 0;          // the frame the game started in (0 when none did)
+    std::string level;               // the whole level.txt in force ("" when there was none)
+    std::vector<float> fpsm;         // per frame: the fpsm postDraw set
+    std::vector<uint32_t> keys;      // per frame: the game keys held, one bit per key's role
+    std::vector<uint32_t> checksums; // the world's checksum after every 60th frame, then after the last
+};
+
+// What the replay layer does this run.
+enum ReplayMode { REPLAY_OFF, REPLAY_RECORD, REPLAY_PLAY };
+// Per run: set by the command line and StartRecording.
+extern ReplayMode replayMode;
+// Per run: "--record FILE" and "--replay FILE" (or "best", "last"); empty when not given.
+extern std::string recordPath;
+extern std::string playPath;
+// Per playback: the frame whose checksum no longer matched (playback stops there), or 0.
+extern uint32_t outOfStepAt;
+
+// The replay as a file's bytes: header, level.txt, then the frames, zlib-compressed.
+std::string EncodeReplay(const Replay& replay);
+// Reads a replay file's bytes; "" when replay holds it, else what is wrong, in a few words. Checks
+// the length and CRC of the whole before trusting any byte.
+std::string DecodeReplay(const std::string& bytes, Replay* replay);
+// A hash of the world (objects, scores, lives, the director's counters, particles); never calls rand().
+uint32_t StateChecksum();
+
+// After the command line: with "--replay", opens its file for playback. One line on standard error
+// and USAGE_ERROR when it cannot be played here; START_GAME otherwise.
+int OpenReplay();
+// Start-up, in place of reading the settings files: the played replay's level.txt, seed and high score.
+void TakeReplaySettings();
+// Start-up, once level.txt is read: records the run with "--record", or when the game is installed.
+void StartRecording();
+// Around each Render that moves the world: the keys of the frame (recorded, or substituted from
+// the replay), and after it the frame's fpsm, the checksums, and playback's pace.
+void BeginReplayFrame();
+void EndReplayFrame();
+// Called by postDraw: while a replay plays, sets fpsm to the frame's recorded value and returns true.
+bool ReplaySetsFpsm();
+// Once quit is set: writes the "--record" file, or says where playback ended; exits with status 3
+// when playback went out of step.
+void FinishReplay();
+// "korvel --replays": lists the recorded games, newest first; the exit status.
+int PrintReplays();
