@@ -46,7 +46,7 @@ test: build
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE=ON
 	cmake --build build-sanitize -j$(JOBS) --target korvel-tests-portrait korvel-tests-landscape \
 	      korvel-level-tests
-	cmake --build build -j$(JOBS) --target korvel-bench
+	cmake --build build -j$(JOBS) --target korvel-bench-portrait
 	$(MAKE) fuzz-build
 	bash tests/run.sh
 
@@ -85,7 +85,7 @@ fuzz: fuzz-build
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF
-	cmake --build build-bench -j$(JOBS) --target korvel-bench
+	cmake --build build-bench -j$(JOBS) --target korvel-bench-portrait korvel-bench-landscape
 	bash bench/run.sh build-bench
 
 format:

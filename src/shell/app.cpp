@@ -174,9 +174,12 @@ void RestUntilEvent() {
 
 void HandleEvents() {
     SDL_Event event;
+    // Of a burst of sizes (the window dragged larger), only the last one sets the mode again.
+    SDL_ResizeEvent resize{};
     while (SDL_PollEvent(&event)) {
         TakeControllerEvent(event);
         if (event.type == SDL_QUIT) quit = true;
+        if (event.type == SDL_VIDEORESIZE) resize = event.resize;
         if (IsPausePress(event)) {
             paused = !paused;
             // Resuming restarts the frame clock, so the next frame does not measure the pause.
@@ -186,6 +189,7 @@ void HandleEvents() {
         if (event.key.keysym.sym == SDLK_ESCAPE) quit = true;
         if (IsFullscreenToggle(event.key.keysym) && replayMode != REPLAY_PLAY) ToggleFullscreen();
     }
+    if (resize.w > 0 && resize.h > 0) ResizeWindow(resize.w, resize.h);
     if (stopRequested) quit = true;
 }
 

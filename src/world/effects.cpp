@@ -22,7 +22,7 @@ struct ParticleVertex {
 };
 static ParticleVertex particleBatch[BOOM_COUNT];
 static int particleVertices = 0;
-constexpr int PARTICLE_SIZE = 8; // side of a particle's square, in pixels
+constexpr int PARTICLE_SIZE = 8; // side of a particle's square, in world units
 
 void Explosion::reset(float X, float Y, float Time) {
     x = X;
@@ -74,14 +74,16 @@ void AddExplosion(float x, float y, float size, int length) {
 }
 
 // A point is dropped whole once its centre leaves the view, so for the particles the view is widened
-// by half a particle on every side: one unit stays one pixel, and squares cut by the window's edge
-// still show their inner part.
-static void WidenView(int margin) {
-    glViewport(-margin, -margin, width + 2 * margin, height + 2 * margin);
+// by half a particle on every side: one unit stays pictureScale pixels, and squares cut by the
+// picture's edge still show their inner part.
+static void WidenView(float margin) {
+    const int pixels = Pixels(margin);
+    const float units = pixels / pictureScale;
+    glViewport(pictureX - pixels, pictureY - pixels, Pixels(width) + 2 * pixels, Pixels(height) + 2 * pixels);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    glOrtho(-width / 2 - margin, width / 2 + margin, -height / 2 - margin, height / 2 + margin, -100, 100);
+    glOrtho(-width / 2 - units, width / 2 + units, -height / 2 - units, height / 2 + units, -100, 100);
     glMatrixMode(GL_MODELVIEW);
 }
 
@@ -93,9 +95,9 @@ void UpdateParticles() {
         e.update();
     if (particleVertices == 0) return;
     glPushAttrib(GL_POINT_BIT | GL_VIEWPORT_BIT);
-    WidenView(PARTICLE_SIZE / 2);
+    WidenView(PARTICLE_SIZE / 2.0f);
     glDisable(GL_POINT_SMOOTH);
-    glPointSize(PARTICLE_SIZE);
+    SetPointSize(PARTICLE_SIZE);
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_VERTEX_ARRAY);
     glColorPointer(4, GL_FLOAT, sizeof(ParticleVertex), &particleBatch[0].r);

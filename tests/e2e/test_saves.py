@@ -124,7 +124,7 @@ def exit_once(run, job, display):
         process = subprocess.Popen([os.path.abspath(os.path.join(run, program))], cwd=folder, env=env,
                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         try:
-            window = program == "korvel-bench" or end_game(process, env, way, pause)
+            window = program == "korvel-bench-portrait" or end_game(process, env, way, pause)
             output = process.communicate(timeout=60)[0].decode(errors="replace")
         finally:
             if process.poll() is None:
@@ -134,7 +134,7 @@ def exit_once(run, job, display):
             saved = f.read()
         # The benchmark's scenes may raise the high score, and it names its library; a game ended from
         # its menu keeps the score.
-        if program == "korvel-bench":
+        if program == "korvel-bench-portrait":
             whole = WHOLE.fullmatch(saved) and "(%s)" % label in output
         else:
             whole = saved == STORED
@@ -152,9 +152,9 @@ def stress_exits(run, rng):
     """Every program's exit, hundreds of times on each library under load, WORKERS at a time."""
     jobs, problems = queue.Queue(), {}
     for label, library, count in LIBRARIES:
-        for program in ("korvel-bench",) + test_game.PROGRAM_FILES:
+        for program in ("korvel-bench-portrait",) + test_game.PROGRAM_FILES:
             # The game's exits are shared between its two programs.
-            runs = count if program == "korvel-bench" else count // 2
+            runs = count if program == "korvel-bench-portrait" else count // 2
             problems[(label, program, runs)] = []
             for number in range(runs):
                 jobs.put(((program, label, library, WAYS[number % len(WAYS)], rng.uniform(0, 0.2)),
