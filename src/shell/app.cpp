@@ -199,13 +199,31 @@ static void UseGameRandom(bool game) {
     if (gameRandom) setstate(game ? gameRandom : otherRandom);
 }
 
+// Per frame: set while the frame holds the audio lock and draws from the game's generator.
+static bool frameHoldsAudio = false;
+
+void SwapBuffers() {
+    if (!frameHoldsAudio) {
+        SDL_GL_SwapBuffers();
+        return;
+    }
+    // The swap may wait for the display: the audio thread mixes meanwhile.
+    UseGameRandom(false);
+    SDL_UnlockAudio();
+    SDL_GL_SwapBuffers();
+    SDL_LockAudio();
+    UseGameRandom(true);
+}
+
 void LoopTurn() {
     const bool moves = !paused;
     if (moves) BeginReplayFrame();
     // The audio thread waits while the frame draws from the game's generator.
     SDL_LockAudio();
     UseGameRandom(true);
+    frameHoldsAudio = true;
     Render();
+    frameHoldsAudio = false;
     UseGameRandom(false);
     SDL_UnlockAudio();
     if (moves) EndReplayFrame();

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "../world/grid.h"
+#include "app.h"
 #include "orientation.h"
 #include "replay.h"
 
@@ -128,7 +129,7 @@ int preDraw() {
 }
 
 int postDraw() {
-    SDL_GL_SwapBuffers();
+    SwapBuffers();
     if (ReplaySetsFpsm()) return 1;
     if (fixedFpsm > 0) {
         fpsm = fixedFpsm;
