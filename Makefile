@@ -53,6 +53,7 @@ test: build web web-test-deps
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE=ON
 	cmake --build build-sanitize -j$(JOBS) --target korvel-tests-portrait korvel-tests-landscape \
 	      korvel-level-tests
+	cmake --build build -j$(JOBS) --target korvel-bench-portrait
 	$(MAKE) fuzz-build
 	bash tests/run.sh
 
@@ -62,13 +63,16 @@ install: build
 	cmake --install build --prefix $(PREFIX)
 	sed 's|^|$(DESTDIR)|' build/install_manifest.txt > build/installed-files.txt
 
-# Removes what the last `make install` put there, and the game's own folders once empty.
+# Removes what the last `make install` put there, and the game's own folders once empty; with
+# nothing installed (say a second time), it says so and succeeds.
 uninstall:
-	@test -f build/installed-files.txt || { echo "nothing installed from build/"; exit 1; }
-	xargs -d '\n' rm -f -- < build/installed-files.txt
-	grep '/korvel/[^/]*$$' build/installed-files.txt | xargs -d '\n' dirname | sort -u | \
-	  xargs -d '\n' rmdir --ignore-fail-on-non-empty --
-	rm build/installed-files.txt
+	@if [ ! -f build/installed-files.txt ]; then echo "nothing is installed from build/: nothing to remove"; else \
+	  set -e; \
+	  xargs -d '\n' rm -f -- < build/installed-files.txt; \
+	  grep '/korvel/[^/]*$$' build/installed-files.txt | xargs -d '\n' dirname | sort -u | \
+	    xargs -d '\n' rmdir --ignore-fail-on-non-empty --; \
+	  rm build/installed-files.txt; \
+	fi
 
 # The Debian package build/korvel_<version>-<release>_<arch>.deb (lintian checks it in `make test`).
 deb: build
@@ -97,7 +101,7 @@ web: build
 
 # The browser tests' puppeteer-core (tests/web/package-lock.json) and the desktop pictures they compare.
 web-test-deps: build
-	cmake --build build -j$(JOBS) --target korvel-bench korvel-bench-landscape
+	cmake --build build -j$(JOBS) --target korvel-bench-portrait korvel-bench-landscape
 	cd tests/web && npm ci --no-audit --no-fund
 
 # The bench's scenes in both pages, in headless Chromium with software WebGL, and the download sizes.
@@ -117,7 +121,7 @@ web-zip: web
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF
-	cmake --build build-bench -j$(JOBS) --target korvel-bench
+	cmake --build build-bench -j$(JOBS) --target korvel-bench-portrait korvel-bench-landscape
 	bash bench/run.sh build-bench
 
 format:

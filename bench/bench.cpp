@@ -20,6 +20,7 @@
 
 #include "shell/app.h"
 #include "shell/display.h"
+#include "shell/orientation.h"
 #include "shell/window.h"
 
 using Clock = std::chrono::steady_clock;
@@ -106,16 +107,33 @@ static double CpuSeconds() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Seconds the paused main loop runs.
-static const int PAUSED_SECONDS = 5;
+// How long the paused main loop runs (ms), and in the short run.
+static const int PAUSED_MS = 5000;
+static const int SHORT_PAUSED_MS = 200;
+// Frames of each scene in the short run.
+static const int SHORT_FRAMES = 5;
+// Only the unscaled, unsmoothed window runs every scene's whole count of frames; the other pictures
+// cost more a frame and run this many times fewer, so the whole set fits in a few minutes.
+static const int FRAME_DIVISOR = 20;
+
+// Per run: set by KORVEL_BENCH_SHORT=1, a run of a handful of frames that checks the program's
+// ways in and out, not its speed.
+static bool shortRun = false;
+// Per run: the picture is the unscaled window's, without multisampling.
+static bool plainWindow = false;
+
+static int Frames(int full) {
+    if (shortRun) return SHORT_FRAMES;
+    return plainWindow ? full : full / FRAME_DIVISOR;
+}
 
 // The game's real main loop, paused, until a SIGTERM (as from the user) ends it after
-// PAUSED_SECONDS: the share of one core the process used meanwhile. Run returns only once per
+// pausedMs: the share of one core the process used meanwhile. Run returns only once per
 // program, so this comes last.
-static double PausedCpuShare() {
+static double PausedCpuShare(int pausedMs) {
     paused = true;
-    std::thread stopper([] {
-        std::this_thread::sleep_for(std::chrono::seconds(PAUSED_SECONDS));
+    std::thread stopper([pausedMs] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pausedMs));
         kill(getpid(), SIGTERM);
     });
     const double cpu = CpuSeconds();
@@ -144,16 +162,23 @@ static int WritePicture(int frames, const char* path) {
 // korvel-bench: times every scene. korvel-bench --picture FRAMES FILE: the picture scene after
 // FRAMES frames, for comparing with the browser's.
 int main(int argc, char** argv) {
+    const char* quick = getenv("KORVEL_BENCH_SHORT");
+    shortRun = quick && std::string(quick) == "1";
     Init(0, nullptr, "FPS: 60");
     if (argc == 4 && std::string(argv[1]) == "--picture") return WritePicture(atoi(argv[2]), argv[3]);
     const SDL_version* sdl = SDL_Linked_Version();
-    printf("SDL %i.%i.%i (%s)\n", sdl->major, sdl->minor, sdl->patch,
-           OnSdl12Compat() ? "sdl12-compat" : "classic SDL 1.2");
+    int samples = 0;
+    SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &samples);
+    printf("SDL %i.%i.%i (%s), %s, picture %i x %i in %i x %i, %i samples a pixel\n", sdl->major, sdl->minor,
+           sdl->patch, OnSdl12Compat() ? "sdl12-compat" : "classic SDL 1.2",
+           LANDSCAPE ? "landscape" : "portrait", pictureWidth, pictureHeight, windowPixelWidth,
+           windowPixelHeight, samples);
+    plainWindow = pictureScale == 1 && samples == 0;
     std::vector<Result> results;
     for (const Scene& scene : SCENES) {
         FixFrameTime();
         scene.setup();
-        results.push_back(Measure(scene.name, scene.frames, scene.prepare, scene.frame));
+        results.push_back(Measure(scene.name, Frames(scene.frames), scene.prepare, scene.frame));
     }
 
     printf("%-52s %7s %10s %10s %9s %12s\n", "scene", "frames", "median ms", "p99 ms", "fps", "before swap");
@@ -164,8 +189,11 @@ int main(int argc, char** argv) {
     getrusage(RUSAGE_SELF, &usage);
     printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
     printf("game heap at its peak: %.2f MB\n", heapPeak / (1024.0 * 1024.0));
+    // The paused loop draws nothing: measured once, in the plain window.
+    if (!plainWindow) return 0;
     fflush(stdout);
-    printf("paused for %i s: %.2f%% of one core (the whole process)\n", PAUSED_SECONDS,
-           100 * PausedCpuShare());
+    const int pausedMs = shortRun ? SHORT_PAUSED_MS : PAUSED_MS;
+    printf("paused for %g s: %.2f%% of one core (the whole process)\n", pausedMs / 1000.0,
+           100 * PausedCpuShare(pausedMs));
     return 0;
 }

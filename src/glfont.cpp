@@ -3,10 +3,13 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 GLFONT* glFont = nullptr;
 GLFONT* font = nullptr;
@@ -61,31 +64,61 @@ static bool ReadGlyphs(FILE* f, GLFONT* font) {
     return true;
 }
 
-static bool UploadTexels(FILE* f, const GLFONT* font) {
-    size_t bytes = 2 * size_t(font->TexWidth) * size_t(font->TexHeight);
-    unsigned char* texels = static_cast<unsigned char*>(malloc(bytes));
-    if (!texels) return false;
-    bool ok = fread(texels, 1, bytes, f) == bytes;
-    if (ok) {
-        glBindTexture(GL_TEXTURE_2D, font->Tex);
-        // Clamped to the edge texel and named by their format, as WebGL too understands them; with
-        // nearest filtering GL_CLAMP would show the same texels.
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        // The file's rows have no padding: OpenGL's default of 4-byte aligned rows would shift every
-        // row of an odd-width texture and read past the buffer's end.
-        GLint alignment = 4;
-        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, font->TexWidth, font->TexHeight, 0,
-                     GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, texels);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+// The next smaller mipmap level of w x h luminance-alpha texels: each texel the mean of 2 x 2 (the
+// last row or column repeated on odd sides), its luminance weighted by alpha, so the clear texels
+// around a glyph do not darken its edge.
+static std::vector<unsigned char> HalveTexels(const std::vector<unsigned char>& texels, int w, int h) {
+    const int halfW = std::max(w / 2, 1), halfH = std::max(h / 2, 1);
+    std::vector<unsigned char> half(2 * size_t(halfW) * halfH);
+    for (int y = 0; y < halfH; y++)
+        for (int x = 0; x < halfW; x++) {
+            int lightAlpha = 0, light = 0, alpha = 0;
+            for (int k = 0; k < 4; k++) {
+                const int sx = std::min(2 * x + k % 2, w - 1), sy = std::min(2 * y + k / 2, h - 1);
+                const unsigned char* texel = &texels[2 * (size_t(sy) * w + sx)];
+                lightAlpha += texel[0] * texel[1];
+                light += texel[0];
+                alpha += texel[1];
+            }
+            unsigned char* out = &half[2 * (size_t(y) * halfW + x)];
+            out[0] = static_cast<unsigned char>(alpha > 0 ? lightAlpha / alpha : light / 4);
+            out[1] = static_cast<unsigned char>((alpha + 2) / 4);
+        }
+    return half;
+}
+
+// Uploads level 0 and every smaller mipmap level down to 1 x 1 into the bound texture.
+static void UploadMipmaps(std::vector<unsigned char> texels, int w, int h) {
+    // The rows have no padding: OpenGL's default of 4-byte aligned rows would shift every row of an
+    // odd-width level and read past the buffer's end.
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (int level = 0;; level++) {
+        glTexImage2D(GL_TEXTURE_2D, level, GL_LUMINANCE_ALPHA, w, h, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE,
+                     texels.data());
+        if (w == 1 && h == 1) break;
+        texels = HalveTexels(texels, w, h);
+        w = std::max(w / 2, 1);
+        h = std::max(h / 2, 1);
     }
-    free(texels);
-    return ok;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+}
+
+// Text is drawn from a few pixels a line to a whole 4K screen's title: mipmaps keep it sharp and
+// unflickering when the texels are minified, linear filtering smooth when they are magnified.
+static bool UploadTexels(FILE* f, const GLFONT* font) {
+    std::vector<unsigned char> texels(2 * size_t(font->TexWidth) * size_t(font->TexHeight));
+    if (fread(texels.data(), 1, texels.size(), f) != texels.size()) return false;
+    glBindTexture(GL_TEXTURE_2D, font->Tex);
+    // Clamped to the edge texel and named by their format, as WebGL too understands them.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    UploadMipmaps(std::move(texels), font->TexWidth, font->TexHeight);
+    return true;
 }
 
 // A bad file is treated as a missing one: nothing is kept and nothing leaks.

@@ -2,10 +2,10 @@
 //
 //   mkfont <out.fnt> <font.ttf>
 //
-// The game draws text from one luminance-alpha texture with nearest sampling, one quad per
-// character, anchored at the top of the line. Every glyph therefore gets a cell of the full
-// line height and the same width (the advance), so a line is exactly 1.0 text unit tall and
-// every character advances by the same dx.
+// The game draws text from one luminance-alpha texture with mipmaps, one quad per character,
+// anchored at the top of the line. Every glyph therefore gets a cell of the full line height and
+// the same width (the advance), so a line is exactly 1.0 text unit tall and every character
+// advances by the same dx.
 //
 // File layout (little-endian, no padding):
 //   int32 texture name (0), int32 width, int32 height, int32 first char, int32 last char,
@@ -22,12 +22,14 @@
 
 static const int kFirstChar = 32;
 static const int kLastChar = 126;
-// 17 px per em gives an 18 texel line (10 texel advance). Text is drawn from 6 to 60 pixels
-// per line with nearest sampling: 18 texels minify by exactly 2 at 9 px lines and
-// 3 at 6 px, the 2-3 texel hinted stems survive at 10 and 15 px, and the 60 px title is only
-// magnified about 3x. Much larger rasters start dropping strokes in the small HUD text.
-static const int kPixelSize = 17;
-static const int kGap = 1; // empty texels between cells so nearest sampling never bleeds
+// The layout of a line comes from the hinted font at 17 px per em: an 18 pixel line and a 10 pixel
+// advance, so a character is 10/18 of a line wide.
+static const int kLayoutPixelSize = 17;
+// The glyphs are drawn this many texels per layout pixel (a 40 x 72 texel cell), so text stays sharp
+// up to a title 60 units tall on a 4K screen; the game's mipmaps serve the small HUD text.
+static const int kTexelsPerPixel = 4;
+// Empty texels between cells, so that no mipmap level down to an eighth mixes neighbouring glyphs.
+static const int kGap = 8;
 
 struct Glyph {
     int left = 0, top = 0, width = 0, rows = 0; // bitmap placement relative to pen and baseline
@@ -58,9 +60,10 @@ static int Fail(const char* what, const char* detail) {
     return 1;
 }
 
-// Renders one character with hinting and antialiasing; returns the hinted advance in pixels.
-static bool Render(FT_Face face, int c, Glyph& g, int& advance) {
-    if (FT_Load_Char(face, c, FT_LOAD_RENDER | FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_NORMAL)) return false;
+// Renders one character with antialiasing (hinted at the layout's size, lightly hinted at the
+// atlas's); returns the advance in whole pixels.
+static bool Render(FT_Face face, int c, FT_Int32 target, Glyph& g, int& advance) {
+    if (FT_Load_Char(face, c, FT_LOAD_RENDER | FT_LOAD_NO_BITMAP | target)) return false;
     const FT_GlyphSlot slot = face->glyph;
     const FT_Bitmap& bm = slot->bitmap;
     g.left = slot->bitmap_left;
@@ -71,6 +74,24 @@ static bool Render(FT_Face face, int c, Glyph& g, int& advance) {
     for (int r = 0; r < g.rows; r++)
         g.coverage.insert(g.coverage.end(), bm.buffer + r * bm.pitch, bm.buffer + r * bm.pitch + g.width);
     advance = static_cast<int>((slot->advance.x + 32) >> 6);
+    return true;
+}
+
+// Renders every character; false when one fails or the font is not monospaced. advance is the
+// common advance; ascent and descent the highest and lowest inked pixels of the whole set.
+static bool RenderAll(FT_Face face, FT_Int32 target, std::vector<Glyph>& glyphs, int& advance, int& ascent,
+                      int& descent) {
+    glyphs.assign(kLastChar - kFirstChar + 1, Glyph());
+    ascent = descent = 0;
+    for (size_t i = 0; i < glyphs.size(); i++) {
+        int a = 0;
+        if (!Render(face, kFirstChar + static_cast<int>(i), target, glyphs[i], a)) return false;
+        if (i == 0) advance = a;
+        if (a != advance || a <= 0) return false;
+        if (glyphs[i].rows == 0) continue;
+        ascent = std::max(ascent, glyphs[i].top);
+        descent = std::max(descent, glyphs[i].rows - glyphs[i].top);
+    }
     return true;
 }
 
@@ -86,26 +107,30 @@ int main(int argc, char** argv) {
     if (FT_Init_FreeType(&lib)) return Fail("cannot initialise FreeType", fontPath);
     FT_Face face;
     if (FT_New_Face(lib, fontPath, 0, &face)) return Fail("cannot open font", fontPath);
-    if (FT_Set_Pixel_Sizes(face, 0, kPixelSize)) return Fail("cannot set pixel size", fontPath);
+    if (FT_Set_Pixel_Sizes(face, 0, kLayoutPixelSize)) return Fail("cannot set pixel size", fontPath);
 
-    // The cell spans from the highest to the lowest inked pixel of the whole set, so no glyph
-    // loses its top or bottom; its width is the advance, the same for every character.
-    const int count = kLastChar - kFirstChar + 1;
-    std::vector<Glyph> glyphs(count);
-    int cellW = 0, ascent = 0, descent = 0;
-    for (int i = 0; i < count; i++) {
-        int advance = 0;
-        if (!Render(face, kFirstChar + i, glyphs[i], advance)) return Fail("cannot render glyph", fontPath);
-        if (i == 0) cellW = advance;
-        if (advance != cellW || advance <= 0) return Fail("font is not monospaced", fontPath);
-        if (glyphs[i].rows == 0) continue;
-        ascent = std::max(ascent, glyphs[i].top);
-        descent = std::max(descent, glyphs[i].rows - glyphs[i].top);
-    }
+    // The layout's cell spans from the highest to the lowest inked pixel of the whole set, so no
+    // glyph loses its top or bottom; its width is the advance, the same for every character.
+    std::vector<Glyph> glyphs;
+    int layoutW = 0, ascent = 0, descent = 0;
+    if (!RenderAll(face, FT_LOAD_TARGET_NORMAL, glyphs, layoutW, ascent, descent))
+        return Fail("cannot render a monospaced set", fontPath);
+    const int layoutH = ascent + descent;
+    if (layoutH <= 0) return Fail("font has no visible glyphs", fontPath);
+
+    // The atlas's glyphs are drawn at the size whose advance fills the enlarged cell's width, and
+    // centred in its height.
+    const int cellW = layoutW * kTexelsPerPixel, cellH = layoutH * kTexelsPerPixel;
+    if (FT_Load_Char(face, 'M', FT_LOAD_NO_SCALE)) return Fail("cannot measure", fontPath);
+    const FT_Pos emSize = static_cast<FT_Pos>(64.0 * cellW * face->units_per_EM / face->glyph->advance.x);
+    if (FT_Set_Char_Size(face, emSize, emSize, 72, 72)) return Fail("cannot set the atlas size", fontPath);
+    int advance = 0;
+    if (!RenderAll(face, FT_LOAD_TARGET_LIGHT, glyphs, advance, ascent, descent))
+        return Fail("cannot render a monospaced set", fontPath);
     FT_Done_Face(face);
     FT_Done_FreeType(lib);
-    const int cellH = ascent + descent;
-    if (cellH <= 0) return Fail("font has no visible glyphs", fontPath);
+    const int baseline = (cellH - ascent - descent) / 2 + ascent;
+    const int count = static_cast<int>(glyphs.size());
 
     // Pick the grid with the smallest power-of-two texture, preferring the squarer one.
     const int pitchX = cellW + kGap, pitchY = cellH + kGap;
@@ -131,14 +156,14 @@ int main(int argc, char** argv) {
 
     // Glyph quads: a fixed advance and one line of height, texture corners at the cell edges.
     std::vector<uint8_t> alpha(static_cast<size_t>(texW) * texH, 0);
-    const float dx = static_cast<float>(cellW) / cellH;
+    const float dx = static_cast<float>(layoutW) / layoutH;
     for (int i = 0; i < count; i++) {
         const int x0 = (i % cols) * pitchX, y0 = (i / cols) * pitchY;
         const Glyph& g = glyphs[i];
         // Ink sticking out sideways past the advance is clipped so it cannot reach a neighbour.
         for (int r = 0; r < g.rows; r++)
             for (int c = 0; c < g.width; c++) {
-                const int x = g.left + c, y = ascent - g.top + r;
+                const int x = g.left + c, y = baseline - g.top + r;
                 if (x >= 0 && x < cellW && y >= 0 && y < cellH)
                     alpha[static_cast<size_t>(y0 + y) * texW + x0 + x] =
                         g.coverage[static_cast<size_t>(r) * g.width + c];

@@ -65,12 +65,12 @@ void EbulletBig::update() {
     if (BeyondExitEdges(x, y, r) || LeavingThroughEntry(this)) dead = true;
     if (!dead) AddCircleToGrid(x, y, r, this);
     glColor3f(1, 0, 0);
-    glLineWidth(3);
+    SetLineWidth(3);
     glBegin(GL_LINE_LOOP);
     for (int i = 0; i <= 8; i++)
         glVertex2f(x + cosf(i * pd[8] + rot) * r, y + sinf(i * pd[8] + rot) * r);
     glEnd();
-    glLineWidth(1.1f);
+    SetLineWidth(1.1f);
     rot += 0.1f * fpsm;
     glColor3f(0, 0, 0);
 }

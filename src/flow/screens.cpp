@@ -102,6 +102,11 @@ void Menu::switches(const unsigned char* keys) {
     s = keys[SDLK_s];
 }
 
+std::string MenuHelpLine() {
+    return "RESET HIGHSCORE: " + MenuSwitchKeys(SDLK_r) + "     TOGGLE V-SYNC: " + MenuSwitchKeys(SDLK_v) +
+           "  (REQUIRES RESTART)";
+}
+
 static void DrawMarkerTriangle() {
     glBegin(GL_TRIANGLES);
     glVertex2f(10, 0);
@@ -124,7 +129,7 @@ void Menu::draw() {
     glScalef(-1, 1, 1);
     DrawMarkerTriangle();
     glPopMatrix();
-    CentredText("RESET HIGHSCORE: R     TOGGLE V-SYNC: V  (REQUIRES RESTART)", 0, 40 - hh, 50, 6);
+    CentredText(MenuHelpLine().c_str(), 0, 40 - hh, 50, 6);
 }
 
 // Five steps of fpsm per frame on each axis towards the target.

@@ -1,6 +1,8 @@
 // screens.h -- the overlays: title menu, game-over screen and extra-life effect.
 #pragma once
 
+#include <string>
+
 #include "../world/effects.h"
 
 // The title menu: starts a one- or two-player game, or ends the program; R, V and S keys.
@@ -43,3 +45,6 @@ class Life : public Animation {
 
 // Starts a game with one or two ships: the world is emptied and the game counters reset.
 void StartGame(bool withSecondPlayer);
+// The menu's help line, naming the keys in force: "RESET HIGHSCORE: R     TOGGLE V-SYNC: V  (REQUIRES
+// RESTART)" with the default controls.
+std::string MenuHelpLine();

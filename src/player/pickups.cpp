@@ -42,13 +42,13 @@ void PowerUp::update() {
     static const float colours[3][3] = {{0, 0.5f, 1}, {1, 1, 1}, {1, 1, 0}};
     const float* c = colours[data2 >= 0 && data2 < 3 ? data2 : 0];
     glColor3f(c[0], c[1], c[2]);
-    glLineWidth(3.5f);
+    SetLineWidth(3.5f);
     glBegin(GL_LINE_LOOP);
     for (int k = 0; k < 3; k++)
         glVertex2f(x + r * cosf(k * pd[3] + data3), y + r * sinf(k * pd[3] + data3));
     glEnd();
     glColor3f(0, 0, 0);
-    glLineWidth(1.1f);
+    SetLineWidth(1.1f);
     data3 += 0.05f * fpsm;
 }
 

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 
 #include "../flow/frame.h"
 #include "../flow/screens.h"
@@ -91,6 +92,24 @@ static void OpenAudio() {
     if (music) Mix_PlayMusic(music, -1);
 }
 
+// The way out, at process exit after Savehighscore has saved: the music (which Savehighscore frees,
+// unless a replay played) and the effects stop and are freed, the mixer closes (its audio thread
+// ends), then SDL goes. On sdl12-compat an audio thread still running when the library unloads at
+// exit calls into SDL 2 through emptied pointers.
+static void CloseSoundAndSdl() {
+    using namespace sfx;
+    Mix_HaltMusic();
+    Mix_FreeMusic(music);
+    music = nullptr;
+    Mix_HaltChannel(-1);
+    for (Mix_Chunk** chunk : {&bam, &gotpowerup, &shoot[0], &shoot[1], &shoot[2], &sfx::select}) {
+        Mix_FreeChunk(*chunk);
+        *chunk = nullptr;
+    }
+    Mix_CloseAudio();
+    SDL_Quit();
+}
+
 // Reads the options file, then the command line over it, and opens a replay to play; ends the
 // program when the command line says so (help, version, a mistake) or the replay cannot be played,
 // before anything is written. A replay being played writes no options.
@@ -117,6 +136,10 @@ static void ReadSettings() {
 
 void Init(int argc, char** argv, const char*) {
     ReadChoices(argc, argv);
+    // Handlers run in reverse order of registration: the save first, then the sound and SDL.
+    atexit(CloseSoundAndSdl);
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
     ReadSettings();
     srand(randomNumberSeed);
     gameRandom = initstate(1, otherRandom, sizeof otherRandom);
@@ -124,8 +147,6 @@ void Init(int argc, char** argv, const char*) {
     OpenWindow();
     OpenControllers();
     ReadControls();
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
     OpenAudio();
     SetDrawingState();
     AddAnimation(new Menu());
@@ -154,9 +175,12 @@ void RestUntilEvent() {
 
 void HandleEvents() {
     SDL_Event event;
+    // Of a burst of sizes (the window dragged larger), only the last one sets the mode again.
+    SDL_ResizeEvent resize{};
     while (SDL_PollEvent(&event)) {
         TakeControllerEvent(event);
         if (event.type == SDL_QUIT) quit = true;
+        if (event.type == SDL_VIDEORESIZE) resize = event.resize;
         if (IsPausePress(event)) {
             paused = !paused;
             // Resuming restarts the frame clock, so the next frame does not measure the pause.
@@ -166,6 +190,7 @@ void HandleEvents() {
         if (event.key.keysym.sym == SDLK_ESCAPE) quit = true;
         if (IsFullscreenToggle(event.key.keysym) && replayMode != REPLAY_PLAY) ToggleFullscreen();
     }
+    if (resize.w > 0 && resize.h > 0) ResizeWindow(resize.w, resize.h);
     if (stopRequested) quit = true;
 }
 
@@ -175,13 +200,31 @@ static void UseGameRandom(bool game) {
     if (gameRandom) setstate(game ? gameRandom : otherRandom);
 }
 
+// Per frame: set while the frame holds the audio lock and draws from the game's generator.
+static bool frameHoldsAudio = false;
+
+void SwapBuffers() {
+    if (!frameHoldsAudio) {
+        SDL_GL_SwapBuffers();
+        return;
+    }
+    // The swap may wait for the display: the audio thread mixes meanwhile.
+    UseGameRandom(false);
+    SDL_UnlockAudio();
+    SDL_GL_SwapBuffers();
+    SDL_LockAudio();
+    UseGameRandom(true);
+}
+
 void LoopTurn() {
     const bool moves = !paused;
     if (moves) BeginReplayFrame();
     // The audio thread waits while the frame draws from the game's generator.
     SDL_LockAudio();
     UseGameRandom(true);
+    frameHoldsAudio = true;
     Render();
+    frameHoldsAudio = false;
     UseGameRandom(false);
     SDL_UnlockAudio();
     if (moves) EndReplayFrame();

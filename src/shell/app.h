@@ -24,10 +24,14 @@ void PlaySound(Mix_Chunk* chunk);
 // Brings up the options and the command line, the settings, SDL, the window, the mixer, the drawing
 // state, the title menu and the font, in that order. Exits the process with status 1 when no OpenGL
 // window can be opened, and with the command line's status when it asks for help, the version or
-// holds a mistake.
+// holds a mistake. At process exit the high score is saved first, then the sound stops, the mixer
+// closes and SDL shuts down, however the program ends after the command line has been read.
 void Init(int argc, char** argv, const char* windowname);
 // One turn of the main loop: a frame, the rest while paused, then the events.
 void LoopTurn();
+// Swaps the buffers at the end of a frame; a frame of the main loop lets the audio thread run
+// meanwhile, as the swap may wait for the display.
+void SwapBuffers();
 // The main loop: one frame, then the event queue; returns 1 once quit is set.
 int Run();
 // Nothing left to do at the end; returns 0.

@@ -35,8 +35,8 @@ static int ChooseMode(bool fullscreen) {
 
 static int ChooseScale(const char* value) {
     if (!ParseScale(value, &windowChoice.scale)) {
-        fprintf(stderr, "%s: --scale takes a factor from %g to %g, not '%s'\n", PROGRAM, MIN_SCALE, MAX_SCALE,
-                value);
+        fprintf(stderr, "%s: --scale takes a factor from %g to %g or 'fit', not '%s'\n", PROGRAM, MIN_SCALE,
+                MAX_SCALE, value);
         return USAGE_ERROR;
     }
     windowChoiceMade = true;
@@ -47,7 +47,7 @@ static const Option OPTIONS[] = {
     {"--fullscreen", nullptr, "fill the screen, the picture centred between black bars",
      [](const char*) { return ChooseMode(true); }},
     {"--window", nullptr, "play in a window", [](const char*) { return ChooseMode(false); }},
-    {"--scale", "F", "scale the window by F, from 0.25 to 4 (default: fit the screen)", ChooseScale},
+    {"--scale", "F", "scale the window by F, from 0.25 to 4, or 'fit' the screen (the default)", ChooseScale},
     {"--controls", nullptr, "print the keys in force and where each came from, and exit",
      [](const char*) { return PrintControls(); }},
     {"--write-controls", nullptr, "write the default controls.txt for editing, and exit",
@@ -71,8 +71,10 @@ static void PrintUsage(FILE* out) {
                  option.value ? option.value : "");
         fprintf(out, "  %-18s %s\n", left, option.help);
     }
-    fprintf(out, "\nF11 or Alt+Enter switches between window and fullscreen while the game runs.\n"
-                 "The last choice of mode and scale is kept in options.txt, beside highscore.txt.\n");
+    fprintf(out,
+            "\nF11 or Alt+Enter switches between window and fullscreen while the game runs.\n"
+            "The window can be resized. The last choice of mode and scale is kept in options.txt,\n"
+            "beside highscore.txt; a line 'smooth: on' there multisamples the edges (slow without a GPU).\n");
 }
 
 static int ShowHelp(const char*) {

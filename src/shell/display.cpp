@@ -1,12 +1,16 @@
-// display.cpp -- projections, the frame bracket and frame timing.
+// display.cpp -- the picture fitted to the window, projections, the frame bracket and frame timing.
 #include "display.h"
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "../world/grid.h"
+#include "app.h"
+#include "orientation.h"
 #include "replay.h"
 
 int width = 0;
@@ -17,6 +21,14 @@ int qw = 0;
 int qh = 0;
 float CW = 0;
 float CH = 0;
+
+int pictureX = 0;
+int pictureY = 0;
+int pictureWidth = WINDOW_WIDTH;
+int pictureHeight = WINDOW_HEIGHT;
+float pictureScale = 1;
+int windowPixelWidth = WINDOW_WIDTH;
+int windowPixelHeight = WINDOW_HEIGHT;
 
 int start = 0;
 float FPS = 0;
@@ -34,8 +46,45 @@ int PolygonSides(int n) {
     return n < 0 ? 0 : n >= PD_SIZE ? PD_SIZE - 1 : n;
 }
 
+int Pixels(float units) {
+    return static_cast<int>(std::lround(units * pictureScale));
+}
+
+void SetLineWidth(float units) {
+    glLineWidth(units * pictureScale);
+}
+
+void SetPointSize(float units) {
+    glPointSize(units * pictureScale);
+}
+
+// True when black bars show beside the picture: drawing is then held inside it by the scissor test,
+// since wide lines and points reach past the viewport's edge.
+static bool Letterboxed() {
+    return pictureWidth < windowPixelWidth || pictureHeight < windowPixelHeight;
+}
+
+void FitPicture(int pixelWidth, int pixelHeight) {
+    windowPixelWidth = std::max(pixelWidth, 1);
+    windowPixelHeight = std::max(pixelHeight, 1);
+    pictureScale = std::min(static_cast<float>(windowPixelWidth) / WINDOW_WIDTH,
+                            static_cast<float>(windowPixelHeight) / WINDOW_HEIGHT);
+    pictureWidth = std::min(Pixels(WINDOW_WIDTH), windowPixelWidth);
+    pictureHeight = std::min(Pixels(WINDOW_HEIGHT), windowPixelHeight);
+    pictureX = (windowPixelWidth - pictureWidth) / 2;
+    pictureY = (windowPixelHeight - pictureHeight) / 2;
+    glViewport(pictureX, pictureY, pictureWidth, pictureHeight);
+    glScissor(pictureX, pictureY, pictureWidth, pictureHeight);
+    if (Letterboxed())
+        glEnable(GL_SCISSOR_TEST);
+    else
+        glDisable(GL_SCISSOR_TEST);
+    SetLineWidth(LINE_WIDTH);
+    SetPointSize(POINT_SIZE);
+}
+
 static void SetScreenGlobals(int w, int h) {
-    glViewport(0, 0, w, h);
+    glViewport(pictureX, pictureY, Pixels(w), Pixels(h));
     hw = w / 2;
     hh = h / 2;
     qw = w / 4;
@@ -68,13 +117,15 @@ void ChangeSizeProj(int w, int h) {
 
 int preDraw() {
     glClearColor(0, 0, 0, 1);
+    glDisable(GL_SCISSOR_TEST);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (Letterboxed()) glEnable(GL_SCISSOR_TEST);
     glLoadIdentity();
     return 1;
 }
 
 int postDraw() {
-    SDL_GL_SwapBuffers();
+    SwapBuffers();
     if (ReplaySetsFpsm()) return 1;
     if (fixedFpsm > 0) {
         fpsm = fixedFpsm;
@@ -109,8 +160,8 @@ void SetDrawingState() {
     glPolygonMode(GL_FRONT, GL_FILL);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glEnable(GL_DEPTH_TEST);
-    glPointSize(2.0f);
-    glLineWidth(1.1f);
+    SetPointSize(POINT_SIZE);
+    SetLineWidth(LINE_WIDTH);
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_POLYGON_SMOOTH);
     glEnable(GL_BLEND);

@@ -1,4 +1,5 @@
-// display.h -- screen geometry, the frame bracket with its timing, the fixed drawing state and pd.
+// display.h -- screen geometry, the picture's place in the window, the frame bracket with its timing,
+// the fixed drawing state and pd.
 #pragma once
 
 // Per run, recomputed by ChangeSize every frame: the window and the visible field, whose
@@ -11,6 +12,15 @@ extern int qw;   // quarter width
 extern int qh;   // quarter height
 extern float CW; // collision-grid cell width
 extern float CH; // collision-grid cell height
+
+// Per window size, set by FitPicture: the world's picture, letterboxed and centred in the window.
+extern int pictureX;          // left edge, pixels from the window's left
+extern int pictureY;          // bottom edge, pixels from the window's bottom
+extern int pictureWidth;      // pixels
+extern int pictureHeight;     // pixels
+extern float pictureScale;    // pixels per world unit; 1 in an unscaled window
+extern int windowPixelWidth;  // the whole window (or canvas), pixels
+extern int windowPixelHeight; // the whole window (or canvas), pixels
 
 // Per run: frame timing, measured by postDraw.
 extern int start;   // ticks (ms) of the last measured frame
@@ -34,11 +44,25 @@ extern bool blur;
 // Holds a side or shot count inside the range pd can index.
 int PolygonSides(int n);
 
-// Orthographic world projection; sets every screen global.
+// Fits the WINDOW_WIDTH x WINDOW_HEIGHT world into a window (or canvas) of the given real size in
+// pixels: the largest centred picture, black bars beside it; sets the picture globals, the viewport
+// and the scaled line width and point size.
+void FitPicture(int pixelWidth, int pixelHeight);
+// World units to whole pixels at pictureScale.
+int Pixels(float units);
+// The drawing state's line width and point size, in world units.
+constexpr float LINE_WIDTH = 1.1f;
+constexpr float POINT_SIZE = 2.0f;
+// Line width and point size in world units: pictureScale pixels each.
+void SetLineWidth(float units);
+void SetPointSize(float units);
+
+// Orthographic world projection; sets every screen global. The viewport is the picture's, with w x h
+// world units at pictureScale pixels each.
 void ChangeSize(int w, int h);
 // Perspective projection for the scrolling background; leaves CW and CH alone.
 void ChangeSizeProj(int w, int h);
-// Starts a frame: clears colour and depth, identity model-view.
+// Starts a frame: clears colour and depth of the whole window (the bars too), identity model-view.
 int preDraw();
 // Ends a frame: swaps the buffers, measures the frame into fpsm and updates the caption; while a
 // replay plays, fpsm is the frame's recorded one instead.

@@ -16,6 +16,10 @@
 static const char* const DATA_FROM_PROGRAM = KORVEL_DATA_FROM_BIN;
 // The game's own folder inside each XDG base folder.
 static const char* const GAME_FOLDER = "/korvel/";
+// A saved file's mode before the creation mask, and the end of its temporary names (mkstemp fills
+// in the Xs).
+static const mode_t SAVED_MODE = 0644;
+static const char* const TEMP_SUFFIX = ".XXXXXX";
 
 // Per run: whether the data folder has been looked for yet, and what was found (empty: not installed).
 static bool dataFolderKnown = false;
@@ -126,17 +130,32 @@ static bool MakeFolders(const std::string& folder) {
     return MakeFolders(Folder(folder)) && (mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST);
 }
 
+// The process's file-creation mask, as the kernel tells it (the usual 022 where it does not).
+// Asking umask itself would change the mask for a moment.
+static mode_t CreationMask() {
+    unsigned mask = 022;
+    FILE* f = fopen("/proc/self/status", "r");
+    if (!f) return mask;
+    char line[128];
+    while (fgets(line, sizeof line, f))
+        if (sscanf(line, "Umask: %o", &mask) == 1) break;
+    fclose(f);
+    return mask;
+}
+
 bool WriteFileDurably(const std::string& path, const std::string& text) {
     if (path.empty()) {
         errno = ENOENT;
         return false;
     }
     if (!MakeFolders(Folder(path))) return false;
-    const std::string temp = path + ".tmp";
-    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    // A temporary name of this write's own: two games saving at once never share one.
+    std::string temp = path + TEMP_SUFFIX;
+    int fd = mkstemp(&temp[0]);
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, text);
-    ok = fsync(fd) == 0 && ok;
+    bool ok = fchmod(fd, SAVED_MODE & ~CreationMask()) == 0;
+    ok = ok && WriteAll(fd, text);
+    ok = ok && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     if (!ok || rename(temp.c_str(), path.c_str()) != 0) {
         const int error = errno;

@@ -33,10 +33,12 @@ void FindInstalledDataFolder(const std::string& program);
 // missing: WriteFileDurably makes it).
 std::string SaveProblem(const char* name);
 
-// Replaces the file at path with text: written to a temporary file beside it, flushed to the
-// disk, renamed over it, and the folder flushed, so a crash or power cut at any moment leaves
-// either the old file or the new one, whole. Missing folders above it are made first, private to
-// the player. False, with errno set and the old file untouched, when a step fails.
+// Replaces the file at path with text: written to a temporary file of this write's own beside it
+// (mode 0644 less the creation mask), flushed to the disk, renamed over it, and the folder flushed,
+// so a crash or power cut at any moment leaves either the old file or the new one, whole, and two
+// programs saving at once leave one of their files. Missing folders above it are made first,
+// private to the player. False, with errno set, the old file untouched and the temporary file
+// removed, when a step fails.
 bool WriteFileDurably(const std::string& path, const std::string& text);
 // Reads up to limit bytes of the file at path into text; 0, or the error number. Only a plain file
 // is read: a folder, a pipe or a device gives EINVAL, without waiting for a writer.

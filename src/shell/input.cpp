@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "files.h"
 
@@ -230,6 +232,17 @@ const Uint8* MenuKeys() {
     return keys;
 }
 
+std::string MenuSwitchKeys(SDLKey key) {
+    std::string names;
+    for (int a : {RESET_HIGHSCORE, TOGGLE_VSYNC, TOGGLE_SOUND}) {
+        if (ACTION[a].key != key) continue;
+        for (SDLKey k : bound[a])
+            names += (names.empty() ? "" : "/") + std::string(SDL_GetKeyName(k));
+    }
+    std::transform(names.begin(), names.end(), names.begin(), ::toupper);
+    return names;
+}
+
 // ---------------------------------------------------------------------------------------------
 // The controls file
 
@@ -414,14 +427,30 @@ std::string DefaultControlsText() {
     return text;
 }
 
+// Where the controls come from; without a file of the player's own, the one to write.
+static void PrintControlsSource() {
+    const std::string own = UserConfigFile(CONTROLS_FILE);
+    if (controlsRead && controlsPath == own) {
+        printf("# controls read from %s\n", controlsPath.c_str());
+        return;
+    }
+    if (own.empty())
+        printf("# no controls file of yours: there is no home folder to keep one in\n");
+    else
+        printf("# no controls file of yours: write %s to move keys (--write-controls writes the defaults "
+               "there)\n",
+               std::filesystem::absolute(own).c_str());
+    if (controlsRead)
+        printf("# read instead: the system-wide %s\n", controlsPath.c_str());
+    else
+        printf("# the default controls\n");
+}
+
 int PrintControls() {
     PrepareControllers();
     if (!KeyNamesKnown()) return 1;
     ReadControls();
-    if (controlsRead)
-        printf("# controls read from %s\n", controlsPath.c_str());
-    else
-        printf("# no %s: the default controls\n", controlsPath.c_str());
+    PrintControlsSource();
     for (int a = 0; a < ACTIONS; a++) {
         const std::string from = boundOnLine[a] ? "line " + std::to_string(boundOnLine[a]) : "default";
         printf("%-32s # %s\n", BindingLine(a, bound[a]).c_str(), from.c_str());

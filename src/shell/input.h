@@ -21,6 +21,10 @@ const Uint8* MenuKeys();
 // nullptr for both goes back to the keyboard and the controllers.
 void SubstituteKeys(const Uint8* ship, const Uint8* menu);
 
+// The keys in force for the menu switch whose default key is key (R, V or S), as the menu's help
+// line names them: "R" with the default controls, "F1" or "X/Y" once moved.
+std::string MenuSwitchKeys(SDLKey key);
+
 // Follows the controllers' sticks, d-pads and buttons: every event taken from the queue passes here.
 void TakeControllerEvent(const SDL_Event& event);
 // Whether an event presses the pause key or a controller's Start.

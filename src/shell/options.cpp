@@ -1,9 +1,11 @@
-// options.cpp -- "options.txt", the player's choice of window mode and scale, read and written.
+// options.cpp -- "options.txt", the player's choice of window mode, scale and smoothing, read and
+// written.
 #include "window.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 #include "files.h"
@@ -12,10 +14,14 @@ WindowChoice windowChoice;
 bool windowChoiceMade = false;
 
 static const char* const OPTIONS_FILE = "options.txt";
-// Only this much of the options file is read: the two lines need a few dozen bytes.
+// Only this much of the options file is read: its lines need a few dozen bytes.
 static const size_t OPTIONS_LIMIT = 4096;
 
 bool ParseScale(const char* text, float* scale) {
+    if (strcmp(text, "fit") == 0) {
+        *scale = 0;
+        return true;
+    }
     char* end = nullptr;
     const float value = std::strtof(text, &end);
     if (end == text || *end != '\0' || !std::isfinite(value) || value < MIN_SCALE || value > MAX_SCALE)
@@ -29,6 +35,8 @@ static void ReadOptionLine(std::string line, WindowChoice* choice) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line == "mode: window") choice->fullscreen = false;
     if (line == "mode: fullscreen") choice->fullscreen = true;
+    if (line == "smooth: on") choice->smooth = true;
+    if (line == "smooth: off") choice->smooth = false;
     const std::string scaleKey = "scale: ";
     if (line.compare(0, scaleKey.size(), scaleKey) == 0)
         ParseScale(line.c_str() + scaleKey.size(), &choice->scale);
@@ -48,12 +56,14 @@ WindowChoice ReadOptions(const std::string& path) {
 }
 
 bool WriteOptions(const std::string& path, const WindowChoice& choice) {
-    char text[64];
-    if (choice.scale > 0)
-        snprintf(text, sizeof text, "mode: %s\nscale: %g\n", choice.fullscreen ? "fullscreen" : "window",
-                 choice.scale);
-    else
-        snprintf(text, sizeof text, "mode: %s\nscale: fit\n", choice.fullscreen ? "fullscreen" : "window");
+    char scale[32] = "fit";
+    if (choice.scale > 0) snprintf(scale, sizeof scale, "%g", choice.scale);
+    char text[96];
+    const int length = snprintf(text, sizeof text, "mode: %s\nscale: %s\n",
+                                choice.fullscreen ? "fullscreen" : "window", scale);
+    // The smoothing line is written only when it differs from the default.
+    if (choice.smooth != WindowChoice().smooth)
+        snprintf(text + length, sizeof text - length, "smooth: %s\n", choice.smooth ? "on" : "off");
     return WriteFileDurably(path, text);
 }
 

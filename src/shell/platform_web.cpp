@@ -64,6 +64,7 @@ static void EndGame() {
 // the events.
 static void WebTurn() {
     if (EM_ASM_INT(return Module.takePadsChanged())) OpenControllers();
+    FollowCanvasSize();
     if (paused)
         HandleEvents();
     else

@@ -4,6 +4,8 @@
 #include <SDL/SDL.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -27,9 +29,25 @@ void WindowFailed() {
 
 void OpenGameWindow() {
     if (!SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 24, SDL_OPENGL | SDL_DOUBLEBUF)) WindowFailed();
+    FollowCanvasSize();
     ChangeSize(WINDOW_WIDTH, WINDOW_HEIGHT);
     if (windowChoice.fullscreen) ShowFullscreen(true);
 }
+
+void FollowCanvasSize() {
+    double cssWidth = 0, cssHeight = 0;
+    if (emscripten_get_element_css_size("#canvas", &cssWidth, &cssHeight) != EMSCRIPTEN_RESULT_SUCCESS)
+        return;
+    const double ratio = emscripten_get_device_pixel_ratio();
+    const int w = std::max(1, static_cast<int>(std::lround(cssWidth * ratio)));
+    const int h = std::max(1, static_cast<int>(std::lround(cssHeight * ratio)));
+    if (w == windowPixelWidth && h == windowPixelHeight) return;
+    emscripten_set_canvas_element_size("#canvas", w, h);
+    FitPicture(w, h);
+}
+
+// The page, not the window manager, sizes the canvas: FollowCanvasSize keeps up with it.
+void ResizeWindow(int, int) {}
 
 void ToggleFullscreen() {
     windowChoice.fullscreen = !windowChoice.fullscreen;

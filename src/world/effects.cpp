@@ -22,8 +22,7 @@ struct ParticleVertex {
 };
 static ParticleVertex particleBatch[BOOM_COUNT];
 static int particleVertices = 0;
-constexpr int PARTICLE_SIZE = 8;           // side of a particle's square, in pixels
-constexpr float DRAWING_POINT_SIZE = 2.0f; // the drawing state's point size, set back afterwards
+constexpr int PARTICLE_SIZE = 8; // side of a particle's square, in world units
 
 void Explosion::reset(float X, float Y, float Time) {
     x = X;
@@ -75,14 +74,16 @@ void AddExplosion(float x, float y, float size, int length) {
 }
 
 // A point is dropped whole once its centre leaves the view, so for the particles the view is widened
-// by half a particle on every side: one unit stays one pixel, and squares cut by the window's edge
-// still show their inner part.
-static void WidenView(int margin) {
-    glViewport(-margin, -margin, width + 2 * margin, height + 2 * margin);
+// by half a particle on every side: one unit stays pictureScale pixels, and squares cut by the
+// picture's edge still show their inner part.
+static void WidenView(float margin) {
+    const int pixels = Pixels(margin);
+    const float units = pixels / pictureScale;
+    glViewport(pictureX - pixels, pictureY - pixels, Pixels(width) + 2 * pixels, Pixels(height) + 2 * pixels);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    glOrtho(-width / 2 - margin, width / 2 + margin, -height / 2 - margin, height / 2 + margin, -100, 100);
+    glOrtho(-width / 2 - units, width / 2 + units, -height / 2 - units, height / 2 + units, -100, 100);
     glMatrixMode(GL_MODELVIEW);
 }
 
@@ -96,9 +97,9 @@ void UpdateParticles() {
     // The state is set back by hand: the browser's OpenGL has no attribute stack.
     GLint view[4];
     glGetIntegerv(GL_VIEWPORT, view);
-    WidenView(PARTICLE_SIZE / 2);
+    WidenView(PARTICLE_SIZE / 2.0f);
     glDisable(GL_POINT_SMOOTH);
-    glPointSize(PARTICLE_SIZE);
+    SetPointSize(PARTICLE_SIZE);
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_VERTEX_ARRAY);
     glColorPointer(4, GL_FLOAT, sizeof(ParticleVertex), &particleBatch[0].r);
@@ -110,7 +111,7 @@ void UpdateParticles() {
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glViewport(view[0], view[1], view[2], view[3]);
-    glPointSize(DRAWING_POINT_SIZE);
+    SetPointSize(POINT_SIZE);
     glEnable(GL_POINT_SMOOTH);
 }
 

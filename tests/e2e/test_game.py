@@ -101,8 +101,9 @@ def centre(points):
     return (sum(p[0] for p in points) / len(points), sum(p[1] for p in points) / len(points))
 
 
-def send_close_request(window):
-    """Sends WM_DELETE_WINDOW to the window, as a window manager's close button does."""
+def send_close_request(window, display=None):
+    """Sends WM_DELETE_WINDOW to the window (on DISPLAY, or the given display such as ":5"), as a
+    window manager's close button does."""
     library = ctypes.util.find_library("X11")
     if not library:
         return False
@@ -123,7 +124,7 @@ def send_close_request(window):
     class Event(ctypes.Union):
         _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
 
-    display = x11.XOpenDisplay(None)
+    display = x11.XOpenDisplay(display.encode() if display else None)
     if not display:
         return False
     event = Event()
@@ -622,6 +623,9 @@ def test_controls_file(run, program, label, start, forward):
         def command(option):
             return subprocess.run([program_path, option], cwd=folder, env=env, stdin=subprocess.DEVNULL,
                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=20, text=True)
+        done = command("--controls")
+        check(label + ": --controls without a controls file names the one to write",
+              "write %s/controls.txt" % os.path.realpath(folder) in done.stdout, done.stdout)
         done = command("--write-controls")
         written = [os.path.join(root, name) for root, _, names in os.walk(folder) for name in names]
         text = open(written[0]).read() if len(written) == 1 else ""

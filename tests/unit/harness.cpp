@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "enemies/boss.h"
@@ -272,6 +274,18 @@ std::string TempPath(const std::string& name) {
         folder = mkdtemp(pattern);
     }
     return folder + "/" + name;
+}
+
+void WithNoFileToSpare(void (*work)()) {
+    rlimit old{};
+    getrlimit(RLIMIT_NOFILE, &old);
+    const int lowestFree = open("/dev/null", O_RDONLY);
+    close(lowestFree);
+    rlimit none = old;
+    none.rlim_cur = lowestFree;
+    setrlimit(RLIMIT_NOFILE, &none);
+    work();
+    setrlimit(RLIMIT_NOFILE, &old);
 }
 
 std::string WriteFile(const std::string& path, const std::string& bytes) {

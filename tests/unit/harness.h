@@ -130,6 +130,9 @@ std::string WriteFile(const std::string& path, const std::string& bytes);
 std::string WriteFile(const std::string& path, const std::vector<unsigned char>& bytes);
 // The whole content of a file ("" when it cannot be read).
 std::string ReadFile(const std::string& path);
+// Runs work with no file descriptor to spare (the open-file limit at the lowest free one, which
+// binds root too): every file it tries to open or create fails.
+void WithNoFileToSpare(void (*work)());
 // Opens the mixer once more on SDL's dummy driver (close it with Mix_CloseAudio); call it
 // through ASSERT_NO_FATAL_FAILURE.
 void OpenMixer();

@@ -2,9 +2,11 @@
 // folders: made when missing, never in the working folder, a failure told once and nothing lost.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -199,12 +201,33 @@ TEST_F(Files, FailedSaveInTheDataHomeKeepsTheStoredScoreAndIsToldOnce) {
     const std::string folder = home + "/.local/share/korvel";
     fs::create_directories(folder);
     const std::string old = WriteFile(folder + "/highscore.txt", "highscore: 5000\nvsync: 1\nsound: 1\n");
-    // Only the save fails: the temporary file cannot be made where a folder of its name stands.
-    fs::create_directories(folder + "/highscore.txt.tmp");
-    const std::string told = ReadAndSaveTelling(10);
+    // Only the save fails: it finds no file descriptor to spare.
+    testing::internal::CaptureStderr();
+    ReadHighscore();
+    highscore = 10;
+    WithNoFileToSpare(Savehighscore);
+    const std::string told = testing::internal::GetCapturedStderr();
     EXPECT_EQ(Count(told, "korvel: the high score cannot be saved"), 1) << told;
     EXPECT_NE(told.find(folder + "/highscore.txt"), std::string::npos) << told;
     EXPECT_EQ(ReadFile(folder + "/highscore.txt"), "highscore: 5000\nvsync: 1\nsound: 1\n");
+}
+
+TEST_F(Files, TwoSavesOfOneFileAtOnceLeaveOneWholeFileAndNothingElse) {
+    const std::string path = work + "/highscore.txt";
+    // Long texts, so that the two writes overlap.
+    const std::string texts[2] = {std::string(1 << 16, 'a'), std::string(1 << 17, 'b')};
+    std::atomic<int> failed{0};
+    auto save = [&](int k) {
+        for (int round = 0; round < 100; round++)
+            if (!WriteFileDurably(path, texts[k])) failed++;
+    };
+    std::thread first(save, 0), second(save, 1);
+    first.join();
+    second.join();
+    EXPECT_EQ(failed, 0);
+    const std::string text = ReadFile(path);
+    EXPECT_TRUE(text == texts[0] || text == texts[1]) << text.size() << " bytes";
+    EXPECT_EQ(WorkingFolder(), std::vector<std::string>{"highscore.txt"});
 }
 
 TEST_F(Files, UnwritableDataHomeIsToldAtStartUp) {

@@ -140,7 +140,8 @@ TEST_F(FontTest, LoadsAWrittenFont) {
         EXPECT_EQ(c.ty2, g.ty2);
     }
 
-    // The texels went into the given texture name, unchanged, with nearest sampling.
+    // The texels went into the given texture name, unchanged, with mipmaps down to 1 x 1: each
+    // texel of level 1 the mean of 2 x 2, its luminance weighted by alpha.
     glBindTexture(GL_TEXTURE_2D, tex);
     GLint w = 0, h = 0, mag = 0, min = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
@@ -149,12 +150,16 @@ TEST_F(FontTest, LoadsAWrittenFont) {
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min);
     EXPECT_EQ(w, 4);
     EXPECT_EQ(h, 2);
-    EXPECT_EQ(mag, GL_NEAREST);
-    EXPECT_EQ(min, GL_NEAREST);
+    EXPECT_EQ(mag, GL_LINEAR);
+    EXPECT_EQ(min, GL_LINEAR_MIPMAP_LINEAR);
     std::vector<uint8_t> back(16);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, back.data());
     EXPECT_EQ(back, file.texels);
+    glGetTexImage(GL_TEXTURE_2D, 1, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, back.data());
+    EXPECT_EQ(std::vector<uint8_t>(back.begin(), back.begin() + 4), std::vector<uint8_t>({30, 176, 60, 136}));
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, &w);
+    EXPECT_EQ(w, 1);
 
     // Bytes after the texel data are not read; a missing file gives no font.
     std::vector<uint8_t> longer = file.Bytes();
@@ -169,7 +174,9 @@ TEST_F(FontTest, LoadsAWrittenFont) {
 // lands in its own place (read back from the texture and from the drawn picture), and the
 // upload leaves OpenGL's row alignment as it found it.
 TEST_F(FontTest, OddWidthsLoadAndDrawEveryTexel) {
-    const int scale = 8;
+    // An odd number of pixels a texel puts a pixel's centre on each texel's centre, where linear
+    // filtering gives the texel itself.
+    const int scale = 9;
     for (int width : {1, 3, 5, 7, 2}) {
         SCOPED_TRACE("width " + std::to_string(width));
         FontFile file;
@@ -193,7 +200,7 @@ TEST_F(FontTest, OddWidthsLoadAndDrawEveryTexel) {
         glGetTexImage(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, back.data());
         EXPECT_EQ(back, file.texels);
 
-        // Drawn in white at 8 pixels a texel: the first row hangs just below the anchor.
+        // Drawn in white at 9 pixels a texel: the first row hangs just below the anchor.
         ClearFrame();
         glColor3f(1, 1, 1);
         DrawText(f, glFontTextOut, "A", 0, 0, 0, scale);

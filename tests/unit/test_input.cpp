@@ -259,8 +259,12 @@ TEST_F(InputTest, BinaryHugeAndUnreadableFilesLeaveTheDefaults) {
 }
 
 TEST_F(InputTest, EachScreenReadsItsOwnKeys) {
+    EXPECT_EQ(MenuHelpLine(), "RESET HIGHSCORE: R     TOGGLE V-SYNC: V  (REQUIRES RESTART)");
     // S is player 2's down and the menu's sound key: moving one moves only that one.
-    ASSERT_TRUE(Controls("p2 down = k\ntoggle sound = f2\n").empty());
+    ASSERT_TRUE(
+        Controls("p2 down = k\ntoggle sound = f2\nreset highscore = f1\ntoggle vsync = x right ctrl\n")
+            .empty());
+    EXPECT_EQ(MenuHelpLine(), "RESET HIGHSCORE: F1     TOGGLE V-SYNC: X/RIGHT CTRL  (REQUIRES RESTART)");
     HoldKey(SDLK_s);
     EXPECT_FALSE(ShipKeys()[SDLK_s]);
     EXPECT_FALSE(MenuKeys()[SDLK_s]);

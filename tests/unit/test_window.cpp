@@ -1,5 +1,6 @@
 // test_window.cpp -- the window's mode and scale: the command line, "options.txt", the scale fitted
-// to the desktop, the fullscreen keys on a library that cannot scale, and the paused loop's rest.
+// to the desktop, the picture fitted to the window, the fullscreen keys, and the paused loop's rest.
+#include <GL/gl.h>
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include "harness.h"
 #include "shell/app.h"
 #include "shell/command_line.h"
+#include "shell/display.h"
 #include "shell/orientation.h"
 #include "shell/window.h"
 
@@ -85,6 +87,9 @@ TEST(CommandLine, ModeAndScaleAreChosenTheLastOneWinning) {
     EXPECT_FALSE(window.choice.fullscreen);
     EXPECT_FLOAT_EQ(window.choice.scale, 0.25f);
     EXPECT_FLOAT_EQ(Parse({"--scale=4"}).choice.scale, 4.0f);
+    const Outcome fit = Parse({"--scale", "2", "--scale", "fit"});
+    EXPECT_EQ(fit.status, START_GAME);
+    EXPECT_EQ(fit.choice.scale, 0);
 }
 
 TEST(CommandLine, ScaleOutsideItsRangeOrNotANumberIsAMistake) {
@@ -142,6 +147,14 @@ TEST(OptionsFile, ChoiceComesBackAsWritten) {
     EXPECT_EQ(ReadFile(path), "mode: fullscreen\nscale: 0.75\n");
     WriteOptions(path, WindowChoice{});
     EXPECT_EQ(ReadFile(path), "mode: window\nscale: fit\n");
+    // Smoothing is written only when it differs from the default, and read back either way.
+    const bool other = !WindowChoice().smooth;
+    WriteOptions(path, WindowChoice{false, 2, other});
+    EXPECT_EQ(ReadFile(path),
+              std::string("mode: window\nscale: 2\nsmooth: ") + (other ? "on" : "off") + "\n");
+    EXPECT_EQ(ReadOptions(path).smooth, other);
+    EXPECT_TRUE(Stored("smooth: off\nsmooth: on\n").smooth);
+    EXPECT_EQ(Stored("smooth: no\nscale: fit\n").smooth, WindowChoice().smooth);
     // A missing folder is made (the data home on the first save); a file in its place fails.
     EXPECT_TRUE(WriteOptions(TempPath("new-folder/options.txt"), WindowChoice{true, 2}));
     EXPECT_FALSE(WriteOptions(path + "/options.txt", WindowChoice{true, 2}));
@@ -184,11 +197,59 @@ TEST(FitScale, LargestEighthThatLeavesRoomForAPanel) {
     EXPECT_EQ(FitScale(100, 100), MIN_SCALE);
 }
 
-// ---------------------------------------------------------------------------------------------
-// F11 and Alt+Enter where the library cannot scale
+// A scale asked for that does not fit shrinks by eighths; one that fits, or an unknown desktop, keeps it.
+TEST(FitScale, AskedScaleShrinksToFit) {
+    EXPECT_EQ(FitScale(1366, 768, 2), LANDSCAPE ? 1.375f : 0.875f); // 1100 x 660, 420 x 700
+    EXPECT_EQ(FitScale(3840, 2160, 1.3f), 1.3f);
+    EXPECT_EQ(FitScale(0, 0, 4), 4);
+    EXPECT_EQ(FitScale(2560, 1440, 4), LANDSCAPE ? 2.75f : 1.625f);
+}
 
-TEST(FullscreenKeys, ClassicLibraryKeepsItsWindowAndSaysSoOnce) {
-    if (CanScale()) GTEST_SKIP() << "this SDL can scale the picture";
+// ---------------------------------------------------------------------------------------------
+// The picture fitted to the window
+
+TEST(FitPicture, LargestCentredPictureLetterboxed) {
+    struct Row {
+        int w, h;         // the window, pixels
+        int x, y, pw, ph; // the picture, pixels
+        float scale;
+    };
+    const std::vector<Row> rows = LANDSCAPE ? std::vector<Row>{{800, 480, 0, 0, 800, 480, 1},
+                                                               {1920, 1080, 60, 0, 1800, 1080, 2.25f},
+                                                               {1366, 768, 43, 0, 1280, 768, 1.6f},
+                                                               {1000, 900, 0, 150, 1000, 600, 1.25f}}
+                                            : std::vector<Row>{{480, 800, 0, 0, 480, 800, 1},
+                                                               {1920, 1080, 636, 0, 648, 1080, 1.35f},
+                                                               {420, 700, 0, 0, 420, 700, 0.875f},
+                                                               {600, 2000, 0, 500, 600, 1000, 1.25f}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.w) + " x " + std::to_string(row.h));
+        FitPicture(row.w, row.h);
+        ChangeSize(WINDOW_WIDTH, WINDOW_HEIGHT);
+        EXPECT_EQ(std::vector<int>({pictureX, pictureY, pictureWidth, pictureHeight}),
+                  std::vector<int>({row.x, row.y, row.pw, row.ph}));
+        EXPECT_FLOAT_EQ(pictureScale, row.scale);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(std::vector<int>(viewport, viewport + 4), std::vector<int>({row.x, row.y, row.pw, row.ph}));
+        // The world keeps its size; lines and points grow with the picture; the bars are never drawn on.
+        EXPECT_EQ(width, WINDOW_WIDTH);
+        EXPECT_EQ(height, WINDOW_HEIGHT);
+        GLfloat lineWidth = 0, pointSize = 0;
+        glGetFloatv(GL_LINE_WIDTH, &lineWidth);
+        glGetFloatv(GL_POINT_SIZE, &pointSize);
+        EXPECT_FLOAT_EQ(lineWidth, 1.1f * row.scale);
+        EXPECT_FLOAT_EQ(pointSize, 2.0f * row.scale);
+        EXPECT_EQ(glIsEnabled(GL_SCISSOR_TEST), row.x > 0 || row.y > 0);
+    }
+    FitPicture(WINDOW_WIDTH, WINDOW_HEIGHT);
+    ChangeSize(WINDOW_WIDTH, WINDOW_HEIGHT);
+}
+
+// ---------------------------------------------------------------------------------------------
+// F11 and Alt+Enter
+
+TEST(FullscreenKeys, F11AndAltEnterToggleAndRemember) {
     const std::string folder = TempPath("fullscreen-keys");
     ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
     char cwd[4096];
@@ -202,21 +263,22 @@ TEST(FullscreenKeys, ClassicLibraryKeepsItsWindowAndSaysSoOnce) {
         e.key.keysym.sym = key;
         e.key.keysym.mod = mod;
         SDL_PushEvent(&e);
-        testing::internal::CaptureStderr();
         HandleEvents();
-        return testing::internal::GetCapturedStderr();
+        return SDL_GetVideoSurface();
     };
-    EXPECT_EQ(press(SDLK_RETURN, KMOD_NONE), "") << "Enter alone is no toggle";
-    EXPECT_NE(press(SDLK_F11, KMOD_NONE).find("runs unscaled in a window"), std::string::npos);
-    EXPECT_EQ(press(SDLK_RETURN, KMOD_LALT), "") << "said once";
-    EXPECT_FALSE(windowChoice.fullscreen);
-    SDL_Surface* screen = SDL_GetVideoSurface();
-    ASSERT_NE(screen, nullptr);
+    EXPECT_FALSE(press(SDLK_RETURN, KMOD_NONE)->flags & SDL_FULLSCREEN) << "Enter alone is no toggle";
+    EXPECT_NE(access("options.txt", F_OK), 0) << "nothing was chosen";
+    EXPECT_TRUE(press(SDLK_F11, KMOD_NONE)->flags & SDL_FULLSCREEN);
+    EXPECT_TRUE(windowChoice.fullscreen);
+    SDL_Surface* screen = press(SDLK_RETURN, KMOD_LALT);
+    EXPECT_FALSE(screen->flags & SDL_FULLSCREEN);
     EXPECT_EQ(screen->w, WINDOW_WIDTH);
     EXPECT_EQ(screen->h, WINDOW_HEIGHT);
-    EXPECT_FALSE(screen->flags & SDL_FULLSCREEN);
-    EXPECT_NE(access("options.txt", F_OK), 0) << "nothing was chosen";
+    EXPECT_EQ(pictureWidth, WINDOW_WIDTH);
+    EXPECT_EQ(ReadFile("options.txt"), "mode: window\nscale: fit\n");
     EXPECT_EQ(chdir(cwd), 0);
+    windowChoice = WindowChoice();
+    windowChoiceMade = false;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -13,7 +13,7 @@ const zlib = require('zlib');
 const puppeteer = require('puppeteer-core');
 
 const PAGES = [
-  { page: 'korvel.html', bench: 'korvel-bench', landscape: false },
+  { page: 'korvel.html', bench: 'korvel-bench-portrait', landscape: false },
   { page: 'korvel-landscape.html', bench: 'korvel-bench-landscape', landscape: true },
 ];
 const HIGHSCORE = '/home/player/.local/share/korvel/highscore.txt';
