@@ -3,11 +3,13 @@
 // first K frames, whose picture the page is handed to compare with the desktop's.
 #include <GL/gl.h>
 #include <emscripten.h>
+#include <emscripten/html5.h>
 
 #include <vector>
 
 #include "scenes.h"
 #include "shell/display.h"
+#include "shell/orientation.h"
 #include "shell/web.h"
 
 // Frames each scene runs in the page, after a few that are not timed (shaders are built then).
@@ -34,7 +36,10 @@ static void BenchTurn() {
     EM_ASM(Module.benchDone());
 }
 
+// The picture is drawn unscaled, one pixel a unit, as the desktop's is.
 static void HandPicture(int frames) {
+    emscripten_set_canvas_element_size("#canvas", WINDOW_WIDTH, WINDOW_HEIGHT);
+    FitPicture(WINDOW_WIDTH, WINDOW_HEIGHT);
     DrawScene(PICTURE_SCENE, frames);
     std::vector<unsigned char> rgba(4 * width * height);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());

@@ -108,8 +108,9 @@ async function look(page, landscape) {
     g.drawImage(image, 0, 0);
     const d = g.getImageData(0, 0, image.width, image.height).data;
     // The picture is letterboxed in the canvas element: its width and left edge there.
-    const scale = Math.min(image.width / Module.canvas.width, image.height / Module.canvas.height);
-    const width = Module.canvas.width * scale, left = (image.width - width) / 2;
+    const [worldWidth, worldHeight] = landscape ? [800, 480] : [480, 800];
+    const scale = Math.min(image.width / worldWidth, image.height / worldHeight);
+    const width = worldWidth * scale, left = (image.width - width) / 2;
     const pixel = (x, y) => d.subarray(4 * (y * image.width + x), 4 * (y * image.width + x) + 3);
     let shipSum = 0, ship = 0, blue = 0;
     for (let y = 0; y < image.height; y++)
