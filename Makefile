@@ -5,16 +5,22 @@ PACKAGES := cmake make g++ pkg-config libsdl1.2-dev libsdl-mixer1.2-dev libgl-de
 # What the tests, the fuzzers and the benchmark need besides: added for those targets only.
 TEST_PACKAGES := python3 libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils openbox \
                  desktop-file-utils appstream man-db lintian clang libclang-rt-14-dev libsdl1.2-compat
+# What the browser build, its server and its tests need besides (`make web`, `make test`):
+# Emscripten, Chromium, libxmp and oggenc for the music, and npm for puppeteer-core where no npm
+# is on the PATH.
+WEB_PACKAGES := python3 emscripten chromium libxmp-dev vorbis-tools nodejs $(if $(shell command -v npm),,npm)
 JOBS := $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: all deps build play play-landscape test bench fuzz fuzz-build format clean install uninstall deb
+.PHONY: all deps build play play-landscape test bench fuzz fuzz-build format clean install uninstall deb \
+        web web-test-deps bench-web serve-web web-zip
 
 all: build
 
 # The `deps` these targets make (as prerequisites) installs the test packages too, and the build
 # made for `make test` has the tests (other builds have them when GoogleTest is there).
 test fuzz fuzz-build bench: PACKAGES += $(TEST_PACKAGES)
+test web web-test-deps bench-web serve-web web-zip: PACKAGES += $(WEB_PACKAGES)
 test: BUILD_OPTIONS = -DKORVEL_TESTS=ON
 
 # Installs the missing Debian packages when run as root; otherwise prints the command and stops.
@@ -41,8 +47,9 @@ play-landscape: build
 	cd build/run && ./korvel-landscape
 
 # The unit tests of both orientations, again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and the end-to-end tests of both programs, on a virtual display with SDL's dummy audio driver.
-test: build
+# and the end-to-end tests of both programs, on a virtual display with SDL's dummy audio driver;
+# the browser games in Chromium, against the desktop bench's picture.
+test: build web web-test-deps
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE=ON
 	cmake --build build-sanitize -j$(JOBS) --target korvel-tests-portrait korvel-tests-landscape \
 	      korvel-level-tests
@@ -83,6 +90,35 @@ fuzz-build: deps
 fuzz: fuzz-build
 	bash tests/fuzz/run.sh build-fuzz full
 
+# Both games for the browser in build/web (index.html leads to them), built by Emscripten in
+# build-web from the same sources, with the game data of the native build; the browser's music is
+# the module rendered by the project's own tool. Optimised emcc runs want Debian's node modules.
+web: build
+	cmake --build build --target web-music -j$(JOBS)
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release \
+	      -DKORVEL_NATIVE_BUILD=$(CURDIR)/build -DKORVEL_WEB_OUT=$(CURDIR)/build/web
+	NODE_PATH=/usr/share/nodejs cmake --build build-web -j$(JOBS)
+
+# The browser tests' puppeteer-core (tests/web/package-lock.json) and the desktop pictures they compare.
+web-test-deps: build
+	cmake --build build -j$(JOBS) --target korvel-bench-portrait korvel-bench-landscape
+	cd tests/web && npm ci --no-audit --no-fund
+
+# The bench's scenes in both pages, in headless Chromium with software WebGL, and the download sizes.
+bench-web: web web-test-deps
+	node tests/web/test_web.js --bench build/web
+
+# Serves build/web on this machine only.
+WEB_PORT ?= 8080
+serve-web: web
+	@echo "Korvel in the browser: http://127.0.0.1:$(WEB_PORT)/"
+	cd build/web && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
+# build/korvel-web.zip: the pages and everything they load, for any static web host.
+web-zip: web
+	rm -f build/korvel-web.zip
+	cd build && python3 -m zipfile -c korvel-web.zip web/
+
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF
 	cmake --build build-bench -j$(JOBS) --target korvel-bench-portrait korvel-bench-landscape
@@ -92,4 +128,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-sanitize build-bench build-fuzz
+	rm -rf build build-sanitize build-bench build-fuzz build-web

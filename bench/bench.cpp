@@ -1,5 +1,4 @@
-// bench.cpp -- times scripted scenes of the real game, frame by frame, in its real window, in the
-// mode and smoothing that "options.txt" in the run folder chooses (bench/run.sh writes it).
+// bench.cpp -- times scripted scenes of the real game, frame by frame, in its real window.
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
@@ -17,17 +16,12 @@
 #include <thread>
 #include <vector>
 
-#include "enemies/boss.h"
-#include "flow/frame.h"
-#include "flow/screens.h"
-#include "glfont.h"
-#include "player/player.h"
+#include "scenes.h"
+
 #include "shell/app.h"
 #include "shell/display.h"
 #include "shell/orientation.h"
-#include "shell/settings.h"
 #include "shell/window.h"
-#include "world/effects.h"
 
 using Clock = std::chrono::steady_clock;
 
@@ -65,7 +59,11 @@ void operator delete[](void* p, size_t) noexcept {
 // When the frame reached the buffer swap: everything before it is the game's own drawing work.
 static Clock::time_point swapStarted;
 extern "C" void __real_SDL_GL_SwapBuffers();
+// When set, every frame's picture is read into it just before the swap (the back buffer, where
+// every SDL 1.2 library has it).
+static std::vector<unsigned char>* pictureRead = nullptr;
 extern "C" void __wrap_SDL_GL_SwapBuffers() {
+    if (pictureRead) glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pictureRead->data());
     swapStarted = Clock::now();
     __real_SDL_GL_SwapBuffers();
 }
@@ -101,48 +99,6 @@ static Result Measure(const char* name, int frames, const std::function<void()>&
     return {name, frames, median, p99, 1000.0 * frames / total, total > 0 ? before / total : 0};
 }
 
-// Back to a fresh run: no objects, no overlays, no particles, the counters of a new program.
-static void FreshWorld() {
-    KillAllObjects();
-    UpdateObjects();
-    ClearEffects();
-    score[0] = score[1] = 0;
-    rn = 0;
-    boss = 0;
-    td = 1;
-    dist = 0;
-    srand(randomNumberSeed);
-}
-
-// Keeps every particle record alive and visible.
-static void FillParticles() {
-    for (int i = 0; i < BOOM_COUNT; i++)
-        if (!boom[i].valid)
-            boom[i].reset(static_cast<float>(i % width - hw), static_cast<float>(i / width * 25 - hh),
-                          1.0f - (i % 150) * 0.01f);
-}
-
-static void Hold(SDLKey key) {
-    SDL_GetKeyState(nullptr)[key] = 1;
-}
-static void ReleaseKeys() {
-    int n = 0;
-    Uint8* keys = SDL_GetKeyState(&n);
-    std::fill(keys, keys + n, 0);
-}
-
-static void Nothing() {}
-
-// Only the unscaled, unsmoothed window runs every scene's whole count of frames; the other pictures
-// cost more a frame and run this many times fewer, so the whole set fits in a few minutes.
-static const int FRAME_DIVISOR = 20;
-// Set in main: the picture is the unscaled window's, without multisampling.
-static bool plainWindow = false;
-
-static int Frames(int frames) {
-    return plainWindow ? frames : frames / FRAME_DIVISOR;
-}
-
 // CPU time the whole process (every thread) has used so far, in seconds, from its own accounting.
 static double CpuSeconds() {
     rusage usage{};
@@ -156,13 +112,19 @@ static const int PAUSED_MS = 5000;
 static const int SHORT_PAUSED_MS = 200;
 // Frames of each scene in the short run.
 static const int SHORT_FRAMES = 5;
+// Only the unscaled, unsmoothed window runs every scene's whole count of frames; the other pictures
+// cost more a frame and run this many times fewer, so the whole set fits in a few minutes.
+static const int FRAME_DIVISOR = 20;
 
 // Per run: set by KORVEL_BENCH_SHORT=1, a run of a handful of frames that checks the program's
 // ways in and out, not its speed.
 static bool shortRun = false;
+// Per run: the picture is the unscaled window's, without multisampling.
+static bool plainWindow = false;
 
 static int Frames(int full) {
-    return shortRun ? SHORT_FRAMES : full;
+    if (shortRun) return SHORT_FRAMES;
+    return plainWindow ? full : full / FRAME_DIVISOR;
 }
 
 // The game's real main loop, paused, until a SIGTERM (as from the user) ends it after
@@ -182,10 +144,28 @@ static double PausedCpuShare(int pausedMs) {
     return share;
 }
 
-int main() {
+// Draws the picture scene's first frames and writes the picture on show as a binary PPM file.
+static int WritePicture(int frames, const char* path) {
+    std::vector<unsigned char> rgb(3 * width * height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    pictureRead = &rgb;
+    DrawScene(PICTURE_SCENE, frames);
+    pictureRead = nullptr;
+    FILE* f = fopen(path, "wb");
+    if (!f) return 1;
+    fprintf(f, "P6\n%d %d\n255\n", width, height);
+    for (int row = height - 1; row >= 0; row--)
+        fwrite(&rgb[3 * width * row], 1, 3 * width, f);
+    return fclose(f) == 0 ? 0 : 1;
+}
+
+// korvel-bench: times every scene. korvel-bench --picture FRAMES FILE: the picture scene after
+// FRAMES frames, for comparing with the browser's.
+int main(int argc, char** argv) {
     const char* quick = getenv("KORVEL_BENCH_SHORT");
     shortRun = quick && std::string(quick) == "1";
     Init(0, nullptr, "FPS: 60");
+    if (argc == 4 && std::string(argv[1]) == "--picture") return WritePicture(atoi(argv[2]), argv[3]);
     const SDL_version* sdl = SDL_Linked_Version();
     int samples = 0;
     SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &samples);
@@ -194,51 +174,12 @@ int main() {
            LANDSCAPE ? "landscape" : "portrait", pictureWidth, pictureHeight, windowPixelWidth,
            windowPixelHeight, samples);
     plainWindow = pictureScale == 1 && samples == 0;
-    fixedFpsm = 1;
-    fpsm = 1;
     std::vector<Result> results;
-
-    FreshWorld();
-    AddAnimation(new Menu());
-    results.push_back(Measure("title menu, director running", Frames(3000), Nothing, Render));
-
-    FreshWorld();
-    StartGame(false);
-    td = 120;
-    player->level[GUN_STRAIGHT] = 1;
-    Hold(SDLK_SLASH);
-    Hold(SDLK_c);
-    results.push_back(Measure("one player, td 120, straight gun firing", Frames(3000), Nothing, Render));
-
-    FreshWorld();
-    StartGame(true);
-    nBoss = 11;
-    UpdateObjects();
-    CreateBoss();
-    for (Player* ship : {player, player2}) {
-        ship->gun = GUN_LIGHTNING;
-        ship->level[GUN_LIGHTNING] = 2;
+    for (const Scene& scene : SCENES) {
+        FixFrameTime();
+        scene.setup();
+        results.push_back(Measure(scene.name, Frames(scene.frames), scene.prepare, scene.frame));
     }
-    Hold(SDLK_SLASH);
-    Hold(SDLK_b);
-    Hold(SDLK_c);
-    results.push_back(
-        Measure("twelfth boss, two lightning guns, 15000 particles", Frames(1000), FillParticles, Render));
-    ReleaseKeys();
-
-    FreshWorld();
-    results.push_back(Measure("floor: clear and swap", Frames(1000), Nothing, [] {
-        preDraw();
-        postDraw();
-    }));
-    results.push_back(Measure("floor: 15000 squares in one batch", Frames(1000), FillParticles, [] {
-        preDraw();
-        ChangeSize(width, height);
-        glDisable(GL_POLYGON_SMOOTH);
-        UpdateParticles();
-        glEnable(GL_POLYGON_SMOOTH);
-        postDraw();
-    }));
 
     printf("%-52s %7s %10s %10s %9s %12s\n", "scene", "frames", "median ms", "p99 ms", "fps", "before swap");
     for (const Result& r : results)

@@ -95,7 +95,8 @@ static void UploadMipmaps(std::vector<unsigned char> texels, int w, int h) {
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     for (int level = 0;; level++) {
-        glTexImage2D(GL_TEXTURE_2D, level, 2, w, h, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, texels.data());
+        glTexImage2D(GL_TEXTURE_2D, level, GL_LUMINANCE_ALPHA, w, h, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE,
+                     texels.data());
         if (w == 1 && h == 1) break;
         texels = HalveTexels(texels, w, h);
         w = std::max(w / 2, 1);
@@ -110,8 +111,9 @@ static bool UploadTexels(FILE* f, const GLFONT* font) {
     std::vector<unsigned char> texels(2 * size_t(font->TexWidth) * size_t(font->TexHeight));
     if (fread(texels.data(), 1, texels.size(), f) != texels.size()) return false;
     glBindTexture(GL_TEXTURE_2D, font->Tex);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    // Clamped to the edge texel and named by their format, as WebGL too understands them.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);

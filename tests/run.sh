@@ -59,6 +59,8 @@ for size in 1366x768 1920x1080 2560x1440; do
     start_screen $size
     run env DISPLAY=:$screen python3 tests/e2e/test_display.py build/run
 done
+# The browser games, which make test builds.
+run node tests/web/test_web.js build/web build/web-data/music1.wav build/run
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -20,6 +20,7 @@
 #include "files.h"
 #include "icon.h"
 #include "input.h"
+#include "platform.h"
 #include "replay.h"
 #include "settings.h"
 #include "window.h"
@@ -81,7 +82,7 @@ static void OpenAudio() {
     SDL_InitSubSystem(SDL_INIT_AUDIO);
     Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096);
     Mix_VolumeMusic(128);
-    music = Mix_LoadMUS(DataFile("music1.xm").c_str());
+    music = Mix_LoadMUS(DataFile(MUSIC_FILE).c_str());
     bam = LoadChunk("boom.wav");
     gotpowerup = LoadChunk("powerup.wav");
     shoot[0] = LoadChunk("shoot1.wav");

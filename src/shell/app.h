@@ -11,7 +11,7 @@ extern bool paused;
 // Per run: the music and the six effects, loaded by Init; an empty handle plays nothing. They live
 // in their own namespace because the C library already has a global select().
 namespace sfx {
-extern Mix_Music* music;      // "music1.xm", looped for the whole run
+extern Mix_Music* music;      // MUSIC_FILE ("music1.xm" on the desktop), looped for the whole run
 extern Mix_Chunk* bam;        // "boom.wav", every explosion
 extern Mix_Chunk* gotpowerup; // "powerup.wav", a ship collects a power-up
 extern Mix_Chunk* shoot[3];   // "shoot1.wav" .. "shoot3.wav": straight, charge and lightning gun

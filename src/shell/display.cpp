@@ -13,10 +13,6 @@
 #include "orientation.h"
 #include "replay.h"
 
-// The drawing state's line width and point size, in world units.
-static const float LINE_WIDTH = 1.1f;
-static const float POINT_SIZE = 2.0f;
-
 int width = 0;
 int height = 0;
 int hw = 0;

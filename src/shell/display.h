@@ -50,6 +50,9 @@ int PolygonSides(int n);
 void FitPicture(int pixelWidth, int pixelHeight);
 // World units to whole pixels at pictureScale.
 int Pixels(float units);
+// The drawing state's line width and point size, in world units.
+constexpr float LINE_WIDTH = 1.1f;
+constexpr float POINT_SIZE = 2.0f;
 // Line width and point size in world units: pictureScale pixels each.
 void SetLineWidth(float units);
 void SetPointSize(float units);

@@ -114,7 +114,7 @@ void ReadHighscoreFrom(FILE* f) {
 
 // The three lines go through a temporary file and a rename: an interrupted or failed write never
 // destroys the stored score.
-static void WriteHighscoreFile() {
+void WriteHighscore() {
     char text[96];
     snprintf(text, sizeof text, "highscore: %i\nvsync: %i\nsound: %i\n", highscore, vsync, sound ? 1 : 0);
     const std::string path = SaveFile(HIGHSCORE_FILE);
@@ -122,7 +122,7 @@ static void WriteHighscoreFile() {
 }
 
 void Savehighscore() {
-    WriteHighscoreFile();
+    WriteHighscore();
     if (sfx::music) {
         Mix_FreeMusic(sfx::music);
         sfx::music = nullptr;

@@ -44,7 +44,8 @@ void TameSettings();
 void ReadHighscoreFrom(FILE* f);
 // Puts every tuning value back to its default.
 void ResetSettings();
-// Writes "highscore.txt" durably (WriteFileDurably), so a failed write keeps the old
-// file, and frees the music. A failed save is told on standard error, unless ReadHighscore
-// already said why. Registered with atexit.
+// Writes "highscore.txt" durably (WriteFileDurably), so a failed write keeps the old file; a
+// failed save is told on standard error, unless ReadHighscore already said why.
+void WriteHighscore();
+// WriteHighscore, then frees the music. Registered with atexit.
 void Savehighscore();

@@ -1,5 +1,5 @@
-// window.cpp -- the window's mode, scale and smoothing, "options.txt", and opening, toggling and
-// resizing the video mode at the window's real size.
+// window.cpp -- the desktop window: its fitted scale, and opening, toggling and resizing the video
+// mode at the window's real size.
 #include "window.h"
 
 #include <GL/gl.h>
@@ -9,8 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <sstream>
 #include <vector>
 
 #include "display.h"
@@ -18,12 +16,6 @@
 #include "orientation.h"
 #include "replay.h"
 
-WindowChoice windowChoice;
-bool windowChoiceMade = false;
-
-static const char* const OPTIONS_FILE = "options.txt";
-// Only this much of the options file is read: the two lines need a few dozen bytes.
-static const size_t OPTIONS_LIMIT = 4096;
 // Height kept free for a panel and the window's title bar when the window is fitted to the desktop.
 static const int PANEL_ROOM = 64;
 // Fitted scales are whole eighths, so both window sides stay whole pixels in both builds.
@@ -32,60 +24,6 @@ static const int SCALE_STEPS = 8;
 static const int FIRST_COMPAT_PATCH = 50;
 // Samples per pixel asked for when the picture is smoothed.
 static const int SMOOTH_SAMPLES = 4;
-
-bool ParseScale(const char* text, float* scale) {
-    if (strcmp(text, "fit") == 0) {
-        *scale = 0;
-        return true;
-    }
-    char* end = nullptr;
-    const float value = std::strtof(text, &end);
-    if (end == text || *end != '\0' || !std::isfinite(value) || value < MIN_SCALE || value > MAX_SCALE)
-        return false;
-    *scale = value;
-    return true;
-}
-
-// Applies one "key: value" line of the options file; any other line changes nothing.
-static void ReadOptionLine(std::string line, WindowChoice* choice) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line == "mode: window") choice->fullscreen = false;
-    if (line == "mode: fullscreen") choice->fullscreen = true;
-    if (line == "smooth: on") choice->smooth = true;
-    if (line == "smooth: off") choice->smooth = false;
-    const std::string scaleKey = "scale: ";
-    if (line.compare(0, scaleKey.size(), scaleKey) == 0)
-        ParseScale(line.c_str() + scaleKey.size(), &choice->scale);
-}
-
-WindowChoice ReadOptions(const std::string& path) {
-    WindowChoice choice;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return choice;
-    std::string text(OPTIONS_LIMIT, '\0');
-    text.resize(fread(&text[0], 1, text.size(), f));
-    fclose(f);
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);)
-        ReadOptionLine(line, &choice);
-    return choice;
-}
-
-bool WriteOptions(const std::string& path, const WindowChoice& choice) {
-    char scale[32] = "fit";
-    if (choice.scale > 0) snprintf(scale, sizeof scale, "%g", choice.scale);
-    char text[96];
-    const int length = snprintf(text, sizeof text, "mode: %s\nscale: %s\n",
-                                choice.fullscreen ? "fullscreen" : "window", scale);
-    // The smoothing line is written only when it differs from the default.
-    if (choice.smooth != WindowChoice().smooth)
-        snprintf(text + length, sizeof text - length, "smooth: %s\n", choice.smooth ? "on" : "off");
-    return WriteFileDurably(path, text);
-}
-
-std::string OptionsFile() {
-    return SaveFile(OPTIONS_FILE);
-}
 
 // True when a window at scale, with room for a panel below it, fits a desktop of the given size.
 static bool FitsDesktop(float scale, int desktopWidth, int desktopHeight) {

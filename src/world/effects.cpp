@@ -94,7 +94,9 @@ void UpdateParticles() {
     for (Explosion& e : boom)
         e.update();
     if (particleVertices == 0) return;
-    glPushAttrib(GL_POINT_BIT | GL_VIEWPORT_BIT);
+    // The state is set back by hand: the browser's OpenGL has no attribute stack.
+    GLint view[4];
+    glGetIntegerv(GL_VIEWPORT, view);
     WidenView(PARTICLE_SIZE / 2.0f);
     glDisable(GL_POINT_SMOOTH);
     SetPointSize(PARTICLE_SIZE);
@@ -108,7 +110,9 @@ void UpdateParticles() {
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
+    glViewport(view[0], view[1], view[2], view[3]);
+    SetPointSize(POINT_SIZE);
+    glEnable(GL_POINT_SMOOTH);
 }
 
 // Overlays that removed themselves during the walk; deleted once the walk is over.

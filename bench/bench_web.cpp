@@ -1,0 +1,60 @@
+// bench_web.cpp -- the bench's scenes in the browser's page. "?bench": each scene runs for a few
+// seconds of display frames and the page is told its frame rate. "?picture=K": the picture scene's
+// first K frames, whose picture the page is handed to compare with the desktop's.
+#include <GL/gl.h>
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <vector>
+
+#include "scenes.h"
+#include "shell/display.h"
+#include "shell/orientation.h"
+#include "shell/web.h"
+
+// Frames each scene runs in the page, after a few that are not timed (shaders are built then).
+static const int PAGE_FRAMES = 300;
+static const int WARM_UP_FRAMES = 10;
+
+// Per bench: the scene running, the frames it has drawn, and when the timed ones began (ms).
+static int scene = 0;
+static int drawn = 0;
+static double timedFrom = 0;
+
+static void BenchTurn() {
+    if (drawn == 0) SCENES[scene].setup();
+    SCENES[scene].prepare();
+    SCENES[scene].frame();
+    drawn++;
+    if (drawn == WARM_UP_FRAMES) timedFrom = emscripten_get_now();
+    if (drawn < WARM_UP_FRAMES + PAGE_FRAMES) return;
+    const double fps = 1000.0 * PAGE_FRAMES / (emscripten_get_now() - timedFrom);
+    EM_ASM({ Module.benchResult(UTF8ToString($0), $1); }, SCENES[scene].name, fps);
+    drawn = 0;
+    if (++scene < SCENE_COUNT) return;
+    emscripten_cancel_main_loop();
+    EM_ASM(Module.benchDone());
+}
+
+// The picture is drawn unscaled, one pixel a unit, as the desktop's is.
+static void HandPicture(int frames) {
+    emscripten_set_canvas_element_size("#canvas", WINDOW_WIDTH, WINDOW_HEIGHT);
+    FitPicture(WINDOW_WIDTH, WINDOW_HEIGHT);
+    DrawScene(PICTURE_SCENE, frames);
+    std::vector<unsigned char> rgba(4 * width * height);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    EM_ASM({ Module.pictureDrawn(HEAPU8.slice($0, $0 + $1), $2, $3); }, rgba.data(), rgba.size(), width,
+           height);
+}
+
+bool StartPageBench() {
+    const int pictureFrames = EM_ASM_INT(return Module.pictureFrames || 0);
+    if (pictureFrames > 0) {
+        HandPicture(pictureFrames);
+        return true;
+    }
+    if (!EM_ASM_INT(return Module.benchRequested ? 1 : 0)) return false;
+    FixFrameTime();
+    emscripten_set_main_loop(BenchTurn, 0, 1);
+    return true;
+}

@@ -1,0 +1,4 @@
+// platform_desktop.cpp -- the desktop game's side of platform.h.
+#include "platform.h"
+
+const char* const MUSIC_FILE = "music1.xm";

@@ -1,0 +1,341 @@
+// test_web.js -- both browser games in Debian's Chromium (headless, software WebGL), served from
+// 127.0.0.1: the page starts clean, keys play, the first key starts the sound, the music is the
+// module's own tune, a high score outlives a reload, and the picture matches the desktop game's.
+//
+//   node test_web.js <build/web> <music1.wav> <desktop bench folder>   the tests
+//   node test_web.js --bench <build/web>                               the bench's scenes' frame rates
+'use strict';
+const { execFileSync } = require('child_process');
+const fs = require('fs');
+const http = require('http');
+const path = require('path');
+const zlib = require('zlib');
+const puppeteer = require('puppeteer-core');
+
+const PAGES = [
+  { page: 'korvel.html', bench: 'korvel-bench-portrait', landscape: false },
+  { page: 'korvel-landscape.html', bench: 'korvel-bench-landscape', landscape: true },
+];
+const HIGHSCORE = '/home/player/.local/share/korvel/highscore.txt';
+const PICTURE_FRAMES = 60;
+// A pixel differs when a channel is this far apart; lines are one pixel wide in WebGL.
+const PIXEL_TOLERANCE = 64;
+const MAX_DIFFERING_SHARE = 0.01;
+// Blue pixels in the ship's lane that say it is firing: a lane full of shots has over a thousand.
+const SHOTS_IN_LANE = 300;
+// The music's loudness is compared in windows of this many seconds.
+const ENVELOPE_SECONDS = 0.5;
+
+let failures = 0;
+function check(ok, what) {
+  console.log((ok ? 'ok     ' : 'FAILED ') + what);
+  if (!ok) failures++;
+}
+
+const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+// A static server for the folder, on 127.0.0.1 and a free port.
+function serve(folder) {
+  const server = http.createServer((req, res) => {
+    const file = path.join(folder, decodeURIComponent(new URL(req.url, 'http://x').pathname));
+    if (!file.startsWith(folder) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+      res.writeHead(404).end();
+      return;
+    }
+    res.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream' });
+    fs.createReadStream(file).pipe(res);
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+function launch() {
+  return puppeteer.launch({
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    // As a visitor's browser: sound waits for a key. Software WebGL, as on a machine with no GPU.
+    args: ['--no-sandbox', '--autoplay-policy=document-user-activation-required', '--use-angle=swiftshader',
+           '--enable-unsafe-swiftshader'],
+  });
+}
+
+// Opens a page in its own browser context (its own storage unless one is given) and keeps its
+// console errors.
+// Nothing is evaluated in the page until a key has been pressed: puppeteer's evaluations count as
+// the visitor's gesture, which lets sound start.
+async function open(browser, url, context) {
+  context = context || await browser.createBrowserContext();
+  const page = await context.newPage();
+  page.errors = [];
+  page.said = [];
+  page.on('console', (m) => {
+    if (m.type() === 'error') page.errors.push(m.text());
+    if (m.text().startsWith('korvel: ')) page.said.push(m.text());
+  });
+  page.on('pageerror', (e) => page.errors.push(e.message));
+  await page.setViewport({ width: 900, height: 900 });
+  await page.goto(url);
+  await saying(page, 'korvel: started');
+  return page;
+}
+
+// Waits until the page has said a line starting so (no time limit of its own: the run's timeout).
+async function saying(page, start) {
+  for (let i = 1; !page.said.some((line) => line.startsWith(start)); i++) {
+    await sleep(100);
+    if (i % 300 === 0) console.log(`   (still waiting for "${start}"; the page said: ${page.said.join(' | ')})`);
+  }
+  return page.said.find((line) => line.startsWith(start));
+}
+
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+// A key held long enough for a frame to see it, even on a busy machine.
+async function tap(page, key) {
+  await page.keyboard.down(key);
+  await sleep(400);
+  await page.keyboard.up(key);
+}
+
+// The canvas as the page shows it, summed up where it counts: the grey ship's middle in the
+// ship's part of the field (away from the HUD's spare ships and life bar at the left edge), and
+// the blue pixels in the ship's lane, where its shots fly.
+async function look(page, landscape) {
+  const png = await (await page.$('#canvas')).screenshot({ encoding: 'base64' });
+  return page.evaluate(async (png, landscape) => {
+    const image = new Image();
+    image.src = 'data:image/png;base64,' + png;
+    await image.decode();
+    const canvas = new OffscreenCanvas(image.width, image.height);
+    const g = canvas.getContext('2d');
+    g.drawImage(image, 0, 0);
+    const d = g.getImageData(0, 0, image.width, image.height).data;
+    // The picture is letterboxed in the canvas element: its width and left edge there.
+    const [worldWidth, worldHeight] = landscape ? [800, 480] : [480, 800];
+    const scale = Math.min(image.width / worldWidth, image.height / worldHeight);
+    const width = worldWidth * scale, left = (image.width - width) / 2;
+    const pixel = (x, y) => d.subarray(4 * (y * image.width + x), 4 * (y * image.width + x) + 3);
+    let shipSum = 0, ship = 0, blue = 0;
+    for (let y = 0; y < image.height; y++)
+      for (let x = 0; x < image.width; x++) {
+        const [r, gr, b] = pixel(x, y);
+        const inShipPart = landscape ? x > left + width / 10 && x < left + width / 3
+                                     : x > left + width / 10 && y > image.height * 2 / 3;
+        if (inShipPart && r > 150 && Math.abs(r - gr) < 20 && Math.abs(r - b) < 20) {
+          shipSum += landscape ? y : x;
+          ship++;
+        }
+      }
+    const across = ship ? shipSum / ship : -1;
+    // The shots fly in the ship's lane.
+    for (let y = 0; y < image.height; y++)
+      for (let x = 0; x < image.width; x++) {
+        const [r, , b] = pixel(x, y);
+        if (b > 150 && r < 100 && Math.abs((landscape ? y : x) - across) < 12) blue++;
+      }
+    return { across: across, blue: blue };
+  }, png, landscape);
+}
+
+// Keeps a screenshot of the canvas for people to look at, in the folder KORVEL_WEB_SHOTS names.
+async function shoot(page, game, what) {
+  const folder = process.env.KORVEL_WEB_SHOTS;
+  if (folder) await (await page.$('#canvas')).screenshot({ path: path.join(folder, `${game.bench}-${what}.png`) });
+}
+
+function readPpm(file) {
+  const data = fs.readFileSync(file);
+  const header = data.toString('latin1', 0, 20).split(/\s+/);
+  const width = +header[1], height = +header[2];
+  return { width, height, rgb: data.subarray(data.length - 3 * width * height) };
+}
+
+// The share of pixels where the browser's picture (RGBA, bottom row first) and the desktop's (RGB,
+// top row first) differ.
+function differingShare(browser, desktop) {
+  let differ = 0;
+  for (let y = 0; y < desktop.height; y++)
+    for (let x = 0; x < desktop.width; x++) {
+      const b = 4 * ((desktop.height - 1 - y) * desktop.width + x), d = 3 * (y * desktop.width + x);
+      for (let c = 0; c < 3; c++)
+        if (Math.abs(browser.rgba[b + c] - desktop.rgb[d + c]) > PIXEL_TOLERANCE) { differ++; break; }
+    }
+  return differ / (desktop.width * desktop.height);
+}
+
+// Loudness of a 16-bit WAV's first channel, window by window.
+function wavEnvelope(file) {
+  const data = fs.readFileSync(file);
+  const channels = data.readUInt16LE(22), rate = data.readUInt32LE(24);
+  const samples = (data.length - 44) / 2 / channels, window = Math.round(rate * ENVELOPE_SECONDS);
+  const envelope = [];
+  for (let start = 0; start + window <= samples; start += window) {
+    let sum = 0;
+    for (let i = start; i < start + window; i++) sum += data.readInt16LE(44 + 2 * channels * i) ** 2;
+    envelope.push(Math.sqrt(sum / window) / 32768);
+  }
+  return { seconds: samples / rate, envelope };
+}
+
+function correlation(a, b) {
+  const n = Math.min(a.length, b.length);
+  const mean = (v) => v.slice(0, n).reduce((s, x) => s + x, 0) / n;
+  const ma = mean(a), mb = mean(b);
+  let ab = 0, aa = 0, bb = 0;
+  for (let i = 0; i < n; i++) {
+    ab += (a[i] - ma) * (b[i] - mb);
+    aa += (a[i] - ma) ** 2;
+    bb += (b[i] - mb) ** 2;
+  }
+  return ab / Math.sqrt(aa * bb);
+}
+
+async function testMusic(page, wav) {
+  const rendered = wavEnvelope(wav);
+  const heard = await page.evaluate(async (windowSeconds) => {
+    const bytes = Module.FS.readFile('/usr/share/korvel/music1.ogg').buffer;
+    const audio = await new OfflineAudioContext(1, 1, 22050).decodeAudioData(bytes);
+    const samples = audio.getChannelData(0), window = Math.round(audio.sampleRate * windowSeconds);
+    const envelope = [];
+    for (let start = 0; start + window <= samples.length; start += window) {
+      let sum = 0;
+      for (let i = start; i < start + window; i++) sum += samples[i] * samples[i];
+      envelope.push(Math.sqrt(sum / window));
+    }
+    return { seconds: audio.duration, envelope };
+  }, ENVELOPE_SECONDS);
+  check(Math.abs(heard.seconds - rendered.seconds) < 0.05,
+        `the music lasts as long as the module played once (${heard.seconds.toFixed(2)} s, ` +
+        `${rendered.seconds.toFixed(2)} s)`);
+  const r = correlation(heard.envelope, rendered.envelope);
+  check(r > 0.95, `the music's loudness follows the module's, window by window (r = ${r.toFixed(3)})`);
+}
+
+async function testGame(browser, base, game, wav) {
+  const url = base + game.page;
+  const page = await open(browser, url);
+  console.log(`-- ${game.page}: ${(await saying(page, 'korvel: started')).slice(8)}`);
+  await sleep(500);
+  check(!page.said.includes('korvel: sound running') && await page.$('#sound-line') !== null,
+        'before any key the sound waits, and the page says so');
+  await shoot(page, game, 'menu');
+  await tap(page, 'z');
+  await page.waitForFunction('Module.audioState() === "running"', { timeout: 10000 });
+  check(await page.$('#sound-line') === null, 'after a key the sound runs and the line is gone');
+  await sleep(1000);
+  const before = await look(page, game.landscape);
+  await page.keyboard.down(game.landscape ? 'ArrowDown' : 'ArrowLeft');
+  await page.keyboard.down('Slash');
+  await page.keyboard.down('c');
+  await sleep(300); // not near the edge
+  await page.keyboard.up(game.landscape ? 'ArrowDown' : 'ArrowLeft');
+  await sleep(800); // firing on, its shots fill the lane
+  const after = await look(page, game.landscape);
+  await shoot(page, game, 'moved-and-fired');
+  check(before.across > 0 && after.across > 0 && Math.abs(after.across - before.across) > 30,
+        `the ship moves (its middle from ${before.across.toFixed(0)} to ${after.across.toFixed(0)} px)`);
+  check(after.blue > SHOTS_IN_LANE, `the ship fires (${after.blue} blue pixels in its lane)`);
+  check(await page.evaluate('Module.soundsStarted') > 0, 'the shots\' sounds play');
+  if (wav) await testMusic(page, wav);
+
+  // The ship sweeps the field, firing and unharmed (C), until it has scored.
+  const sweep = ['ArrowLeft', 'ArrowRight'].map((k) => game.landscape ? (k === 'ArrowLeft' ? 'ArrowDown' : 'ArrowUp') : k);
+  let score = '';
+  for (let i = 0; i < 60 && !/highscore: [1-9]/.test(score); i++) {
+    await page.keyboard.down(sweep[i % 2]);
+    await sleep(1000);
+    await page.keyboard.up(sweep[i % 2]);
+    score = await page.evaluate((f) => { try { return Module.FS.readFile(f, { encoding: 'utf8' }); } catch (e) { return ''; } }, HIGHSCORE);
+  }
+  await tap(page, 'Escape');
+  await saying(page, 'korvel: ended, saves kept');
+  score = await page.evaluate((f) => Module.FS.readFile(f, { encoding: 'utf8' }), HIGHSCORE);
+  check(/highscore: [1-9]/.test(score), `a high score is set and saved (${score.split('\n')[0]})`);
+  check(page.errors.length === 0, 'no console errors: ' + page.errors.join(' | '));
+  const context = page.browserContext();
+  await page.close();
+  const again = await open(browser, url, context);
+  const kept = await again.evaluate((f) => Module.FS.readFile(f, { encoding: 'utf8' }), HIGHSCORE);
+  check(kept.split('\n')[0] === score.split('\n')[0], `the high score is there after a reload (${kept.split('\n')[0]})`);
+  await again.close();
+  await context.close();
+  const fresh = await open(browser, url);
+  await testControlsFile(fresh, game);
+  await fresh.browserContext().close();
+}
+
+// A controls file loaded from the page is kept, and its key names are SDL 1.2's: space fires.
+async function testControlsFile(page, game) {
+  const file = path.join(require('os').tmpdir(), `korvel-controls-${process.pid}.txt`);
+  fs.writeFileSync(file, 'p1 fire = space\n');
+  page.said = [];
+  await (await page.$('#controls-file')).uploadFile(file);
+  await saying(page, 'korvel: started'); // the browser reads the file only now and then
+  fs.unlinkSync(file);
+  await sleep(500);
+  await tap(page, 'z');
+  await sleep(1000);
+  await page.keyboard.down('Space');
+  await sleep(1000);
+  const after = await look(page, game.landscape);
+  await shoot(page, game, 'fired-with-space');
+  await page.keyboard.up('Space');
+  check(after.blue > SHOTS_IN_LANE, `a controls file loaded from the page is kept: space fires (${after.blue} blue pixels in the ship's lane)`);
+}
+
+async function testPicture(browser, base, game, benchFolder) {
+  const ppm = path.join(require('os').tmpdir(), `korvel-web-${process.pid}.ppm`);
+  execFileSync(path.join(benchFolder, game.bench), ['--picture', String(PICTURE_FRAMES), ppm],
+               { cwd: benchFolder, stdio: ['ignore', 'ignore', 'inherit'] });
+  const desktop = readPpm(ppm);
+  fs.unlinkSync(ppm);
+  const page = await open(browser, `${base}${game.page}?picture=${PICTURE_FRAMES}`);
+  await page.waitForFunction('Module.picture', { timeout: 30000 });
+  const picture = await page.evaluate('({ rgba: Array.from(Module.picture.rgba), width: Module.picture.width })');
+  await page.browserContext().close();
+  const share = differingShare(picture, desktop);
+  check(picture.width === desktop.width && share < MAX_DIFFERING_SHARE,
+        `the browser's picture matches the desktop's (${(100 * share).toFixed(2)} % of pixels differ)`);
+}
+
+async function bench(browser, base) {
+  for (const game of PAGES) {
+    const page = await open(browser, `${base}${game.page}?bench`);
+    await page.waitForFunction('Module.benchFinished', { timeout: 600000, polling: 1000 });
+    for (const r of await page.evaluate('Module.benchResults'))
+      console.log(`${game.page.padEnd(24)} ${r.name.padEnd(52)} ${r.fps.toFixed(1).padStart(6)} fps`);
+    await page.browserContext().close();
+  }
+}
+
+// What a visitor's browser downloads for one game, compressed as a web server would (gzip).
+function downloadSizes(folder) {
+  for (const game of PAGES) {
+    const stem = game.page.replace('.html', '');
+    const files = [game.page, stem + '.js', stem + '.wasm', stem + '.data'];
+    const bytes = files.reduce((s, f) => s + zlib.gzipSync(fs.readFileSync(path.join(folder, f)), { level: 9 }).length, 0);
+    console.log(`${game.page}: ${(bytes / 1024 / 1024).toFixed(2)} MB compressed (${files.join(', ')})`);
+  }
+}
+
+async function main() {
+  const benchMode = process.argv[2] === '--bench';
+  const folder = path.resolve(process.argv[benchMode ? 3 : 2]);
+  const server = await serve(folder);
+  const base = `http://127.0.0.1:${server.address().port}/`;
+  const browser = await launch();
+  try {
+    if (benchMode) {
+      downloadSizes(folder);
+      await bench(browser, base);
+    } else {
+      for (const game of PAGES) {
+        await testGame(browser, base, game, game.landscape ? null : process.argv[3]);
+        await testPicture(browser, base, game, path.resolve(process.argv[4]));
+      }
+    }
+  } finally {
+    await browser.close();
+    server.close();
+  }
+  if (!benchMode) console.log(failures ? `${failures} checks failed` : 'all checks passed');
+  process.exit(failures ? 1 : 0);
+}
+main().catch((e) => { console.error(e); process.exit(1); });
