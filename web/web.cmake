@@ -12,7 +12,7 @@ list(TRANSFORM WEB_DATA PREPEND ${KORVEL_NATIVE_BUILD}/run/)
 list(APPEND WEB_DATA ${KORVEL_NATIVE_BUILD}/web-data/music1.ogg)
 
 file(GLOB_RECURSE GAME_SOURCES CONFIGURE_DEPENDS src/*.cpp)
-foreach(desktop simple.cpp shell/window.cpp shell/platform_desktop.cpp shell/replay.cpp)
+foreach(desktop simple.cpp shell/window.cpp shell/platform_desktop.cpp replay/replay.cpp)
   list(REMOVE_ITEM GAME_SOURCES ${CMAKE_SOURCE_DIR}/src/${desktop})
 endforeach()
 

@@ -21,7 +21,7 @@
 #include "icon.h"
 #include "input.h"
 #include "platform.h"
-#include "replay.h"
+#include "../replay/replay.h"
 #include "settings.h"
 #include "window.h"
 

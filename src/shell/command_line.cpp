@@ -6,7 +6,7 @@
 
 #include "input.h"
 #include "orientation.h"
-#include "replay.h"
+#include "../replay/replay.h"
 #include "window.h"
 
 static const char* const PROGRAM = LANDSCAPE ? "korvel-landscape" : "korvel";

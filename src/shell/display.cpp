@@ -11,7 +11,7 @@
 #include "../world/grid.h"
 #include "app.h"
 #include "orientation.h"
-#include "replay.h"
+#include "../replay/replay.h"
 
 int width = 0;
 int height = 0;

@@ -14,7 +14,7 @@
 #include "display.h"
 #include "files.h"
 #include "orientation.h"
-#include "replay.h"
+#include "../replay/replay.h"
 
 // Height kept free for a panel and the window's title bar when the window is fitted to the desktop.
 static const int PANEL_ROOM = 64;

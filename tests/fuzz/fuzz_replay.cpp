@@ -3,7 +3,7 @@
 #include <zlib.h>
 
 #include "fuzz.h"
-#include "shell/replay.h"
+#include "replay/replay.h"
 
 // A header of format 1 with the length and CRC of body.
 static std::string WithHeader(const uint8_t* body, size_t size) {

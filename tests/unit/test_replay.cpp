@@ -14,7 +14,7 @@
 #include "shell/command_line.h"
 #include "shell/display.h"
 #include "shell/input.h"
-#include "shell/replay.h"
+#include "replay/replay.h"
 #include "shell/settings.h"
 #include "world/effects.h"
 

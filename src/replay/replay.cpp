@@ -18,15 +18,15 @@
 #include "../player/pickups.h"
 #include "../player/player.h"
 #include "../player/shots.h"
+#include "../shell/app.h"
+#include "../shell/command_line.h"
+#include "../shell/display.h"
+#include "../shell/files.h"
+#include "../shell/input.h"
+#include "../shell/orientation.h"
+#include "../shell/settings.h"
 #include "../world/effects.h"
 #include "../world/object.h"
-#include "app.h"
-#include "command_line.h"
-#include "display.h"
-#include "files.h"
-#include "input.h"
-#include "orientation.h"
-#include "settings.h"
 
 // The file: magic, format version, length and CRC of the whole, then the body.
 static const char MAGIC[8] = {'K', 'O', 'R', 'V', 'R', 'E', 'P', 'L'};

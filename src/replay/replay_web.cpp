@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "command_line.h"
+#include "../shell/command_line.h"
 
 ReplayMode replayMode = REPLAY_OFF;
 std::string recordPath;
