@@ -12,14 +12,14 @@ WEB_PACKAGES := python3 emscripten chromium libxmp-dev vorbis-tools nodejs $(if 
 JOBS := $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: all deps build play play-landscape test bench fuzz fuzz-build format clean install uninstall deb \
+.PHONY: all deps build play play-landscape test bench bench-all fuzz fuzz-build format clean install uninstall deb \
         web web-test-deps bench-web serve-web web-zip
 
 all: build
 
 # The `deps` these targets make (as prerequisites) installs the test packages too, and the build
 # made for `make test` has the tests (other builds have them when GoogleTest is there).
-test fuzz fuzz-build bench: PACKAGES += $(TEST_PACKAGES)
+test fuzz fuzz-build bench bench-all: PACKAGES += $(TEST_PACKAGES)
 test web web-test-deps bench-web serve-web web-zip: PACKAGES += $(WEB_PACKAGES)
 test: BUILD_OPTIONS = -DKORVEL_TESTS=ON
 
@@ -119,10 +119,12 @@ web-zip: web
 	rm -f build/korvel-web.zip
 	cd build && python3 -m zipfile -c korvel-web.zip web/
 
-bench: deps
+# make bench: the plain portrait window on both SDL 1.2 libraries (a couple of minutes); make
+# bench-all: the whole matrix of pictures and smoothing (BENCHMARKS.md).
+bench bench-all: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF
 	cmake --build build-bench -j$(JOBS) --target korvel-bench-portrait korvel-bench-landscape
-	bash bench/run.sh build-bench
+	bash bench/run.sh build-bench $(if $(filter bench-all,$@),all,plain)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
