@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../replay/replay.h"
 #include "input.h"
 #include "orientation.h"
-#include "../replay/replay.h"
 #include "window.h"
 
 static const char* const PROGRAM = LANDSCAPE ? "korvel-landscape" : "korvel";
@@ -114,6 +114,16 @@ int ParseCommandLine(int argc, char** argv) {
         const int outcome = option->apply(value);
         if (outcome == USAGE_ERROR) PrintUsage(stderr);
         if (outcome != START_GAME) return outcome;
+    }
+    // A replay being watched is not a run to record.
+    if (!recordPath.empty() && !playPath.empty()) {
+        recordPath.clear();
+        playPath.clear();
+        fprintf(stderr,
+                "%s: --record and --replay cannot go together: a replay being watched records nothing\n",
+                PROGRAM);
+        PrintUsage(stderr);
+        return USAGE_ERROR;
     }
     return START_GAME;
 }

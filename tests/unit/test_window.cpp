@@ -104,14 +104,17 @@ TEST(CommandLine, ScaleOutsideItsRangeOrNotANumberIsAMistake) {
 }
 
 TEST(CommandLine, UnknownOptionOrMissingValuePrintsTheUsageOnStderrWithStatus2) {
-    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{{"--bogus"},
-                                                                               {"-h"},
-                                                                               {"level.txt"},
-                                                                               {"--fullscreen=1"},
-                                                                               {"--scale"},
-                                                                               {"--window", "--nope"},
-                                                                               {"--Scale", "1"},
-                                                                               {"--help-me"}}) {
+    for (std::vector<std::string> args :
+         std::vector<std::vector<std::string>>{{"--bogus"},
+                                               {"-h"},
+                                               {"level.txt"},
+                                               {"--fullscreen=1"},
+                                               {"--scale"},
+                                               {"--window", "--nope"},
+                                               {"--Scale", "1"},
+                                               {"--help-me"},
+                                               {"--record", "a", "--replay", "b"},
+                                               {"--replay=b", "--record=a"}}) {
         const Outcome outcome = Parse(args);
         EXPECT_EQ(outcome.status, USAGE_ERROR) << args[0];
         EXPECT_EQ(outcome.out, "") << args[0];
