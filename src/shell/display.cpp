@@ -8,10 +8,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "../glfont.h"
+#include "../replay/replay.h"
 #include "../world/grid.h"
 #include "app.h"
 #include "orientation.h"
-#include "../replay/replay.h"
 
 int width = 0;
 int height = 0;
@@ -81,6 +82,7 @@ void FitPicture(int pixelWidth, int pixelHeight) {
         glDisable(GL_SCISSOR_TEST);
     SetLineWidth(LINE_WIDTH);
     SetPointSize(POINT_SIZE);
+    glFontUseScale(font, pictureScale);
 }
 
 static void SetScreenGlobals(int w, int h) {
@@ -125,7 +127,7 @@ int preDraw() {
 }
 
 int postDraw() {
-    SwapBuffers();
+    SDL_GL_SwapBuffers();
     if (ReplaySetsFpsm()) return 1;
     if (fixedFpsm > 0) {
         fpsm = fixedFpsm;

@@ -45,8 +45,8 @@ extern bool blur;
 int PolygonSides(int n);
 
 // Fits the WINDOW_WIDTH x WINDOW_HEIGHT world into a window (or canvas) of the given real size in
-// pixels: the largest centred picture, black bars beside it; sets the picture globals, the viewport
-// and the scaled line width and point size.
+// pixels: the largest centred picture, black bars beside it; sets the picture globals, the viewport,
+// the scaled line width and point size, and the game's font texture for the picture's scale.
 void FitPicture(int pixelWidth, int pixelHeight);
 // World units to whole pixels at pictureScale.
 int Pixels(float units);

@@ -9,12 +9,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
+#include "../replay/replay.h"
 #include "display.h"
 #include "files.h"
 #include "orientation.h"
-#include "../replay/replay.h"
 
 // Height kept free for a panel and the window's title bar when the window is fitted to the desktop.
 static const int PANEL_ROOM = 64;
@@ -43,6 +44,36 @@ float FitScale(int desktopWidth, int desktopHeight, float largest) {
 
 bool OnSdl12Compat() {
     return SDL_Linked_Version()->patch >= FIRST_COMPAT_PATCH;
+}
+
+// Drivers of the classic library that draw on a text terminal or a bare framebuffer, where no OpenGL
+// window opens: it falls back to them when no display can be reached.
+static const char* const TERMINAL_DRIVERS[] = {"aalib",   "caca", "fbcon", "directfb",
+                                               "svgalib", "ggi",  "dummy"};
+
+static bool OnTerminalDriver() {
+    char name[32] = "";
+    if (!SDL_VideoDriverName(name, sizeof name)) return false;
+    for (const char* driver : TERMINAL_DRIVERS)
+        if (strcmp(name, driver) == 0) return true;
+    return false;
+}
+
+void RequireDisplay() {
+    const char* chosen = getenv("SDL_VIDEODRIVER");
+    if (SDL_WasInit(SDL_INIT_VIDEO) && ((chosen && *chosen) || !OnTerminalDriver())) return;
+    // Closed first: a terminal driver gives the terminal back, and the message stays in sight.
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    const char* display = getenv("DISPLAY");
+    if (display && *display)
+        fprintf(
+            stderr,
+            "korvel: no display found: the X display DISPLAY=%s cannot be reached, so no window can open\n",
+            display);
+    else
+        fprintf(stderr, "korvel: no display found: DISPLAY is not set, so no window can open (start the game "
+                        "from a desktop session, or set DISPLAY)\n");
+    exit(1);
 }
 
 void WindowFailed() {

@@ -27,6 +27,10 @@ void WindowFailed() {
     exit(1);
 }
 
+void RequireDisplay() {
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) WindowFailed();
+}
+
 void OpenGameWindow() {
     if (!SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 24, SDL_OPENGL | SDL_DOUBLEBUF)) WindowFailed();
     FollowCanvasSize();

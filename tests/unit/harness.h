@@ -26,7 +26,8 @@ class CleanWorld : public testing::Test {
     void SetUp() override { ResetWorld(); }
     void TearDown() override { ResetWorld(); }
 };
-// Holds or releases a key in SDL's key-state array, as the game reads it.
+// Holds or releases a key in SDL's key-state array, as the game reads it; ReleaseAllKeys also
+// forgets the keys pressed since the last frame.
 void HoldKey(SDLKey key, bool held = true);
 void ReleaseAllKeys();
 // One frame of the object list and collision pass at fpsm 1, without the background and HUD.

@@ -2,10 +2,14 @@
 // screen geometry and the two global keys taken from SDL's event queue.
 #include <GL/gl.h>
 #include <SDL/SDL.h>
+#include <SDL/SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <type_traits>
@@ -629,4 +633,65 @@ TEST_F(ShellEvents, RunEndsAfterTheBatchThatQuits) {
     EXPECT_TRUE(paused);
     SDL_Event e;
     EXPECT_EQ(SDL_PollEvent(&e), 0) << "events left in the queue";
+}
+
+// ---------------------------------------------------------------------------------------------
+// The random sequence
+
+namespace {
+
+// Per test run: the audio thread's mixes since the music started; each also draws from random(),
+// as the music library does.
+std::atomic<int> mixes{0};
+void DrawWhileMixing(void*, Uint8*, int) {
+    for (int i = 0; i < 10; i++)
+        random();
+    mixes++;
+}
+
+void WaitForMixes(int count) {
+    for (int waited = 0; mixes < count && waited < 60000; waited += 5)
+        SDL_Delay(5);
+}
+
+// Fails (status 1, saying where) unless rand() continues srand(randomNumberSeed)'s sequence after
+// Init, and after a few frames, while the music plays; status 0 without the exit handlers.
+void StartAndDraw() {
+    const std::string folder = TempPath("random-run");
+    std::filesystem::create_directories(folder);
+    for (const char* data : {"music1.xm", "font.fnt"})
+        std::filesystem::create_symlink(std::string(KORVEL_DATA_DIR) + "/" + data, folder + "/" + data);
+    if (chdir(folder.c_str()) != 0) _exit(2);
+    Mix_SetPostMix(DrawWhileMixing, nullptr);
+    char program[] = "korvel";
+    char* argv[] = {program, nullptr};
+    Init(1, argv, "FPS: 60");
+    // The sequence srand(randomNumberSeed) starts, drawn from a generator of the test's own.
+    random_data seeded{};
+    char state[128];
+    initstate_r(static_cast<unsigned>(randomNumberSeed), state, sizeof state, &seeded);
+    std::vector<int32_t> sequence(100000);
+    for (int32_t& value : sequence)
+        random_r(&seeded, &value);
+    WaitForMixes(3);
+    if (rand() != sequence[0] || !Mix_PlayingMusic()) {
+        fprintf(stderr, "after Init\n");
+        _exit(1);
+    }
+    for (int frame = 0; frame < 3; frame++)
+        LoopTurn();
+    WaitForMixes(mixes + 3);
+    const int32_t next = rand();
+    if (std::find(sequence.begin() + 1, sequence.end(), next) == sequence.end()) {
+        fprintf(stderr, "between frames\n");
+        _exit(1);
+    }
+    _exit(0);
+}
+
+} // namespace
+
+TEST(ShellRandom, RandContinuesTheSeededSequenceWhileTheMusicPlays) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(StartAndDraw(), testing::ExitedWithCode(0), "");
 }
