@@ -46,23 +46,24 @@ bool OnSdl12Compat() {
     return SDL_Linked_Version()->patch >= FIRST_COMPAT_PATCH;
 }
 
-// Drivers of the classic library that draw on a text terminal or a bare framebuffer, where no OpenGL
-// window opens: it falls back to them when no display can be reached.
-static const char* const TERMINAL_DRIVERS[] = {"aalib",   "caca", "fbcon", "directfb",
-                                               "svgalib", "ggi",  "dummy"};
+// Video drivers that show the player no window: the classic library's text-terminal and bare
+// framebuffer drivers, and SDL 2's offscreen one (under sdl12-compat), which the libraries fall back to
+// when no display can be reached.
+static const char* const HIDDEN_DRIVERS[] = {"aalib",   "caca", "fbcon",     "directfb",
+                                             "svgalib", "ggi",  "offscreen", "dummy"};
 
-static bool OnTerminalDriver() {
+static bool OnHiddenDriver() {
     char name[32] = "";
     if (!SDL_VideoDriverName(name, sizeof name)) return false;
-    for (const char* driver : TERMINAL_DRIVERS)
+    for (const char* driver : HIDDEN_DRIVERS)
         if (strcmp(name, driver) == 0) return true;
     return false;
 }
 
 void RequireDisplay() {
     const char* chosen = getenv("SDL_VIDEODRIVER");
-    if (SDL_WasInit(SDL_INIT_VIDEO) && ((chosen && *chosen) || !OnTerminalDriver())) return;
-    // Closed first: a terminal driver gives the terminal back, and the message stays in sight.
+    if (SDL_WasInit(SDL_INIT_VIDEO) && ((chosen && *chosen) || !OnHiddenDriver())) return;
+    // Closed first: a text-terminal driver gives the terminal back, and the message stays in sight.
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     const char* display = getenv("DISPLAY");
     if (display && *display)

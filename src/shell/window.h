@@ -50,8 +50,8 @@ void ToggleFullscreen();
 // remembers the scale.
 void ResizeWindow(int pixelWidth, int pixelHeight);
 // After SDL_Init: ends the program with status 1 and a message naming DISPLAY on standard error when
-// SDL's video did not start, or fell back to a text-terminal driver the player did not ask for with
-// SDL_VIDEODRIVER.
+// SDL's video did not start, or fell back to a driver that shows no window (a text terminal's, SDL 2's
+// offscreen one) the player did not ask for with SDL_VIDEODRIVER.
 void RequireDisplay();
 // Says on standard error why no OpenGL window could be opened, and exits with status 1.
 [[noreturn]] void WindowFailed();
