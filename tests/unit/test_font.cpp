@@ -395,6 +395,36 @@ TEST_F(FontTest, DamagedFilesGiveNoFontOrASoundOne) {
     EXPECT_EQ(Load(many), nullptr);
     EXPECT_EQ(glFontCreate(WriteFile(TempPath("empty.fnt"), std::string()).c_str(), static_cast<int>(tex)),
               nullptr);
+
+    // Sharp levels: records of the font's own glyph table, each half the size of the one before down
+    // to 1 x 1, one of them the font's own size; anything else is refused whole.
+    GLFONT* f = Load(FontFile());
+    ASSERT_NE(f, nullptr);
+    auto sized = [](int w, int h) {
+        FontFile level;
+        level.width = w;
+        level.height = h;
+        level.texels.assign(2 * size_t(w) * h, 200);
+        return level;
+    };
+    auto loadsSharp = [&](std::vector<FontFile> records, size_t cut = 0) {
+        std::vector<uint8_t> bytes;
+        for (const FontFile& r : records) {
+            const std::vector<uint8_t> b = r.Bytes();
+            bytes.insert(bytes.end(), b.begin(), b.end());
+        }
+        bytes.resize(bytes.size() - cut);
+        return glFontLoadSharp(f, WriteFile(TempPath("sharp.fnt"), bytes).c_str());
+    };
+    FontFile other = sized(2, 1);
+    other.glyphs[1].tx2 = 0.5f;
+    EXPECT_TRUE(loadsSharp({sized(8, 4), sized(4, 2), sized(2, 1), sized(1, 1)}));
+    EXPECT_FALSE(loadsSharp({sized(8, 4), sized(4, 2), sized(2, 1), sized(1, 1)}, 1)) << "cut short";
+    EXPECT_FALSE(loadsSharp({sized(8, 4), sized(2, 1), sized(1, 1)})) << "a level left out";
+    EXPECT_FALSE(loadsSharp({sized(8, 4), sized(4, 2), sized(2, 1)})) << "not down to 1 x 1";
+    EXPECT_FALSE(loadsSharp({sized(2, 1), sized(1, 1)})) << "none of the font's own size";
+    EXPECT_FALSE(loadsSharp({sized(4, 2), other, sized(1, 1)})) << "another glyph table";
+    EXPECT_FALSE(glFontLoadSharp(f, TempPath("no-such-sharp.fnt").c_str()));
 }
 
 // ---------------------------------------------------------------- the game's font
