@@ -14,6 +14,7 @@
 #include "../glfont.h"
 #include "../player/pickups.h"
 #include "../player/player.h"
+#include "../replay/replay.h"
 #include "../world/effects.h"
 #include "command_line.h"
 #include "display.h"
@@ -21,7 +22,6 @@
 #include "icon.h"
 #include "input.h"
 #include "platform.h"
-#include "../replay/replay.h"
 #include "settings.h"
 #include "window.h"
 
@@ -114,7 +114,7 @@ static void CloseSoundAndSdl() {
 // program when the command line says so (help, version, a mistake) or the replay cannot be played,
 // before anything is written. A replay being played writes no options.
 static void ReadChoices(int argc, char** argv) {
-    windowChoice = ReadOptions(OptionsFile());
+    windowChoice = ReadSavedOptions();
     int outcome = ParseCommandLine(argc, argv);
     if (outcome == START_GAME) outcome = OpenReplay();
     if (outcome != START_GAME) exit(outcome);
