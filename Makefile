@@ -1,7 +1,7 @@
 # Korvel: `make play` sets up, builds and plays; `make test` sets up, builds and runs every test.
 # What building, playing and packing need (`make play`, `make deb`, `make install`).
 PACKAGES := cmake make g++ pkg-config libsdl1.2-dev libsdl-mixer1.2-dev libgl-dev libgl1-mesa-dri \
-            libfreetype-dev fonts-dejavu-core libcairo2-dev zlib1g-dev dpkg-dev
+            libfreetype-dev fonts-dejavu-core libcairo2-dev zlib1g-dev libx11-dev dpkg-dev
 # What the tests, the fuzzers and the benchmark need besides: added for those targets only.
 TEST_PACKAGES := python3 libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils openbox \
                  desktop-file-utils appstream man-db lintian clang libclang-rt-14-dev libsdl1.2-compat

@@ -107,7 +107,7 @@ static void CloseSoundAndSdl() {
 // program when the command line says so (help, version, a mistake) or the replay cannot be played,
 // before anything is written. A replay being played writes no options.
 static void ReadChoices(int argc, char** argv) {
-    windowChoice = ReadOptions(OptionsFile());
+    windowChoice = ReadSavedOptions();
     int outcome = ParseCommandLine(argc, argv);
     if (outcome == START_GAME) outcome = OpenReplay();
     if (outcome != START_GAME) exit(outcome);

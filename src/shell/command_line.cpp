@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "../replay/replay.h"
+#include "files.h"
 #include "input.h"
 #include "orientation.h"
 #include "window.h"
@@ -73,8 +74,9 @@ static void PrintUsage(FILE* out) {
     }
     fprintf(out,
             "\nF11 or Alt+Enter switches between window and fullscreen while the game runs.\n"
-            "The window can be resized. The last choice of mode and scale is kept in options.txt,\n"
-            "beside highscore.txt; a line 'smooth: on' there multisamples the edges (slow without a GPU).\n");
+            "The window can be resized. The last choice of mode and scale is kept in %s,\n"
+            "beside %s; a line 'smooth: on' there multisamples the edges (slow without a GPU).\n",
+            OwnSaveName("options.txt").c_str(), OwnSaveName("highscore.txt").c_str());
 }
 
 static int ShowHelp(const char*) {

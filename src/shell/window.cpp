@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
+#include <SDL/SDL_syswm.h>
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "../replay/replay.h"
+#include "app.h"
 #include "display.h"
 #include "files.h"
 #include "orientation.h"
@@ -157,14 +159,93 @@ void OpenGameWindow() {
     WindowFailed();
 }
 
+// The window's place on the screen: the top-left corner of its frame (the window manager's
+// decorations around it), in pixels from the screen's top-left corner.
+struct WindowPlace {
+    bool known;
+    int x, y;
+};
+// Per run: where the window stood before it last went fullscreen; SDL 1.2 has no word for a
+// window's place, so X11 tells it.
+static WindowPlace placeBeforeFullscreen = {false, 0, 0};
+// How many windows up from the game's own the frame is looked for (window managers reparent once
+// or twice).
+static const int MAX_FRAME_DEPTH = 8;
+
+// The X11 display and the window the window manager handles (the classic library's own frame
+// around its drawing window; sdl12-compat gives the drawing window only); false on another video
+// driver.
+static bool X11Window(SDL_SysWMinfo* info, Window* managed) {
+    SDL_VERSION(&info->version);
+    if (SDL_GetWMInfo(info) <= 0 || info->subsystem != SDL_SYSWM_X11 || !info->info.x11.display) return false;
+    *managed = info->info.x11.wmwindow ? info->info.x11.wmwindow : info->info.x11.window;
+    return *managed != 0;
+}
+
+// Ignores an X11 error: a window gone meanwhile must not end the game (Xlib's own handler exits).
+static int IgnoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
+
+// Runs calls on the library's X11 display, locked where the library gives a lock, with errors
+// ignored; false when there is no X11 window.
+template <class Calls> static bool OnX11Window(Calls calls) {
+    SDL_SysWMinfo info;
+    Window managed = 0;
+    if (!X11Window(&info, &managed)) return false;
+    Display* display = info.info.x11.display;
+    if (info.info.x11.lock_func) info.info.x11.lock_func();
+    XSync(display, False);
+    const XErrorHandler old = XSetErrorHandler(IgnoreXError);
+    calls(display, managed);
+    XSync(display, False);
+    XSetErrorHandler(old);
+    if (info.info.x11.unlock_func) info.info.x11.unlock_func();
+    return true;
+}
+
+// The top-level window holding w: the window manager's frame around it, or w itself.
+static Window TopLevel(Display* display, Window w) {
+    for (int depth = 0; depth < MAX_FRAME_DEPTH; depth++) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display, w, &root, &parent, &children, &count)) break;
+        if (children) XFree(children);
+        if (parent == root || parent == 0) break;
+        w = parent;
+    }
+    return w;
+}
+
+static WindowPlace CurrentPlace() {
+    WindowPlace place = {false, 0, 0};
+    OnX11Window([&place](Display* display, Window managed) {
+        XWindowAttributes frame;
+        if (!XGetWindowAttributes(display, TopLevel(display, managed), &frame)) return;
+        place = {true, frame.x, frame.y};
+    });
+    return place;
+}
+
+// Asks the window manager to put the window's frame at place again (a move of the window itself
+// places its frame's corner, by X11's rules for managed windows).
+static void MoveTo(const WindowPlace& place) {
+    if (!place.known) return;
+    OnX11Window(
+        [&place](Display* display, Window managed) { XMoveWindow(display, managed, place.x, place.y); });
+}
+
 // A picture read back before a mode change, its size in pixels and its RGB rows: a paused game
-// draws no new frame, and a new mode starts empty.
+// draws no new frame, and a new mode starts empty. A running game keeps none (no pixels): its next
+// frame comes at once, while a buffer read after the window manager has resized the window may
+// hold anything, which would stand in the new picture's place until then.
 struct KeptFrame {
     int width, height;
     std::vector<unsigned char> pixels;
 };
 
 static KeptFrame KeepFrame() {
+    if (!paused) return KeptFrame{0, 0, {}};
     KeptFrame frame{pictureWidth, pictureHeight,
                     std::vector<unsigned char>(3 * size_t(pictureWidth) * pictureHeight)};
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
@@ -175,7 +256,7 @@ static KeptFrame KeepFrame() {
     return frame;
 }
 
-// Shows a kept frame again, stretched over the new mode's picture.
+// Shows a kept frame again, stretched over the new mode's picture; an empty one leaves it black.
 static void ShowFrame(const KeptFrame& frame) {
     glPushAttrib(GL_ENABLE_BIT | GL_PIXEL_MODE_BIT);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
@@ -187,7 +268,8 @@ static void ShowFrame(const KeptFrame& frame) {
     glPixelZoom(static_cast<float>(pictureWidth) / frame.width,
                 static_cast<float>(pictureHeight) / frame.height);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glDrawPixels(frame.width, frame.height, GL_RGB, GL_UNSIGNED_BYTE, frame.pixels.data());
+    if (!frame.pixels.empty())
+        glDrawPixels(frame.width, frame.height, GL_RGB, GL_UNSIGNED_BYTE, frame.pixels.data());
     glPopClientAttrib();
     glPopAttrib();
     SDL_GL_SwapBuffers();
@@ -197,10 +279,13 @@ static void ShowFrame(const KeptFrame& frame) {
 // the one in effect and stores it. The old mode comes back when the new one cannot be set.
 static void ChangeMode(const WindowChoice& choice, int w, int h) {
     const KeptFrame frame = KeepFrame();
+    if (choice.fullscreen && !windowChoice.fullscreen) placeBeforeFullscreen = CurrentPlace();
     if (!SetMode(choice.fullscreen, choice.smooth, w, h)) {
         if (!SetChosenMode(windowChoice)) WindowFailed();
         return;
     }
+    // Back from fullscreen, the window returns where it was.
+    if (windowChoice.fullscreen && !choice.fullscreen) MoveTo(placeBeforeFullscreen);
     // The classic library's OpenGL picture takes the window's new size only at the first swap.
     ShowFrame(frame);
     ShowFrame(frame);

@@ -30,8 +30,12 @@ bool ParseScale(const char* text, float* scale);
 WindowChoice ReadOptions(const std::string& path);
 // Stores choice at path durably (WriteFileDurably); false when the write failed.
 bool WriteOptions(const std::string& path, const WindowChoice& choice);
-// Where the options are kept: "options.txt" beside "highscore.txt".
+// Where this program's options are kept: "options.txt" beside "highscore.txt" (their landscape
+// names in the landscape game, OwnSaveName).
 std::string OptionsFile();
+// The options this program starts with: its own file's; on the landscape game's first start, the
+// mode and smoothing of the file both programs shared, marked as a choice made, so they are written.
+WindowChoice ReadSavedOptions();
 
 // The largest window scale up to largest (itself, or whole eighths below it, down to MIN_SCALE)
 // that fits a desktop of the given size with room for a panel; largest when the desktop's size is

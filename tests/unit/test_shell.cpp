@@ -289,37 +289,37 @@ TEST_F(ShellFiles, DefaultLevelFileHoldsEveryDefaultInOrder) {
 // "highscore.txt"
 
 TEST_F(ShellFiles, HighscoreFileIsReadLineByLine) {
-    WriteFile("highscore.txt", "highscore: 1200\n");
+    WriteFile(HIGHSCORE_FILE, "highscore: 1200\n");
     ReadHighscore();
     EXPECT_EQ(highscore, 1200);
     EXPECT_EQ(vsync, 0);
     EXPECT_TRUE(sound);
 
-    WriteFile("highscore.txt", "highscore: 77\nvsync: 1\nsound: 0\n");
+    WriteFile(HIGHSCORE_FILE, "highscore: 77\nvsync: 1\nsound: 0\n");
     ReadHighscore();
     EXPECT_EQ(highscore, 77);
     EXPECT_EQ(vsync, 1);
     EXPECT_FALSE(sound);
 
     // Any non-zero stored sound value means on.
-    WriteFile("highscore.txt", "highscore: 5\nvsync: 0\nsound: 2\n");
+    WriteFile(HIGHSCORE_FILE, "highscore: 5\nvsync: 0\nsound: 2\n");
     ReadHighscore();
     EXPECT_TRUE(sound);
     EXPECT_EQ(vsync, 0);
 
     // So does any non-zero v-sync value: a swap interval of 1000 or -3 is never asked for.
-    WriteFile("highscore.txt", "highscore: 5\nvsync: 1000\nsound: 0\n");
+    WriteFile(HIGHSCORE_FILE, "highscore: 5\nvsync: 1000\nsound: 0\n");
     ReadHighscore();
     EXPECT_EQ(vsync, 1);
     EXPECT_FALSE(sound);
     vsync = 0;
-    WriteFile("highscore.txt", "highscore: 5\nvsync: -3\nsound: 1\n");
+    WriteFile(HIGHSCORE_FILE, "highscore: 5\nvsync: -3\nsound: 1\n");
     ReadHighscore();
     EXPECT_EQ(vsync, 1);
     EXPECT_TRUE(sound);
 
     // No file: the high score is 0, the switches keep what they hold.
-    remove("highscore.txt");
+    remove(HIGHSCORE_FILE.c_str());
     vsync = 1;
     sound = false;
     testing::internal::CaptureStdout();
@@ -331,12 +331,12 @@ TEST_F(ShellFiles, HighscoreFileIsReadLineByLine) {
 }
 
 TEST_F(ShellFiles, SavehighscoreWritesTheThreeLines) {
-    WriteFile("highscore.txt", "highscore: 99999999\nvsync: 0\nsound: 1\nsome longer old content\n");
+    WriteFile(HIGHSCORE_FILE, "highscore: 99999999\nvsync: 0\nsound: 1\nsome longer old content\n");
     highscore = 1234;
     vsync = 1;
     sound = false;
     Savehighscore();
-    EXPECT_EQ(ReadFile("highscore.txt"), "highscore: 1234\nvsync: 1\nsound: 0\n");
+    EXPECT_EQ(ReadFile(HIGHSCORE_FILE), "highscore: 1234\nvsync: 1\nsound: 0\n");
     namespace fs = std::filesystem;
     EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1)
         << "a temporary file is left";
@@ -351,28 +351,28 @@ TEST_F(ShellFiles, SavehighscoreWritesTheThreeLines) {
     EXPECT_FALSE(sound);
 
     // Created when missing.
-    remove("highscore.txt");
+    remove(HIGHSCORE_FILE.c_str());
     sound = true;
     Savehighscore();
-    EXPECT_EQ(ReadFile("highscore.txt"), "highscore: 1234\nvsync: 1\nsound: 1\n");
+    EXPECT_EQ(ReadFile(HIGHSCORE_FILE), "highscore: 1234\nvsync: 1\nsound: 1\n");
 }
 
 TEST_F(ShellFiles, FailedSaveKeepsTheStoredScore) {
     const std::string old = "highscore: 5000\nvsync: 1\nsound: 1\n";
-    WriteFile("highscore.txt", old);
+    WriteFile(HIGHSCORE_FILE, old);
     highscore = 10;
     WithNoFileToSpare(Savehighscore);
-    EXPECT_EQ(ReadFile("highscore.txt"), old);
+    EXPECT_EQ(ReadFile(HIGHSCORE_FILE), old);
 }
 
 TEST_F(ShellFiles, SaveIntoAReadOnlyFolderKeepsTheStoredScore) {
     const std::string old = "highscore: 5000\nvsync: 0\nsound: 0\n";
-    WriteFile("highscore.txt", old);
+    WriteFile(HIGHSCORE_FILE, old);
     ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
     if (access(folder.c_str(), W_OK) == 0) GTEST_SKIP() << "the folder stays writable for this user";
     highscore = 10;
     Savehighscore();
-    EXPECT_EQ(ReadFile("highscore.txt"), old);
+    EXPECT_EQ(ReadFile(HIGHSCORE_FILE), old);
 }
 
 // ---------------------------------------------------------------------------------------------
