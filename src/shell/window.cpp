@@ -203,17 +203,18 @@ static void MoveTo(const WindowPlace& place) {
         [&place](Display* display, Window managed) { XMoveWindow(display, managed, place.x, place.y); });
 }
 
-// A picture read back before a mode change, its size in pixels and its RGB rows: a paused game
-// draws no new frame, and a new mode starts empty. A running game keeps none (no pixels): its next
-// frame comes at once, while a buffer read after the window manager has resized the window may
-// hold anything, which would stand in the new picture's place until then.
+// A picture read back when the game paused, its size in pixels and its RGB rows: a paused game
+// draws no new frame, and a new mode starts empty. It is read as the pause begins, not at the mode
+// change: by then the window manager may have resized the window, and its buffer may hold anything.
+// A running game shows none (no pixels): its next frame comes at once.
 struct KeptFrame {
     int width, height;
     std::vector<unsigned char> pixels;
 };
+// Per pause: the frame on show when the game paused.
+static KeptFrame pausedFrame = {0, 0, {}};
 
-static KeptFrame KeepFrame() {
-    if (!paused) return KeptFrame{0, 0, {}};
+void KeepPausedFrame() {
     KeptFrame frame{pictureWidth, pictureHeight,
                     std::vector<unsigned char>(3 * size_t(pictureWidth) * pictureHeight)};
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
@@ -221,7 +222,7 @@ static KeptFrame KeepFrame() {
     glReadPixels(pictureX, pictureY, frame.width, frame.height, GL_RGB, GL_UNSIGNED_BYTE,
                  frame.pixels.data());
     glPopClientAttrib();
-    return frame;
+    pausedFrame = frame;
 }
 
 // Shows a kept frame again, stretched over the new mode's picture; an empty one leaves it black.
@@ -246,7 +247,8 @@ static void ShowFrame(const KeptFrame& frame) {
 // Sets the mode of choice at w x h pixels with the frame on show kept in sight, then makes choice
 // the one in effect and stores it. The old mode comes back when the new one cannot be set.
 static void ChangeMode(const WindowChoice& choice, int w, int h) {
-    const KeptFrame frame = KeepFrame();
+    const KeptFrame none = {0, 0, {}};
+    const KeptFrame& frame = paused ? pausedFrame : none;
     if (choice.fullscreen && !windowChoice.fullscreen) placeBeforeFullscreen = CurrentPlace();
     if (!SetMode(choice.fullscreen, choice.smooth, w, h)) {
         if (!SetChosenMode(windowChoice)) WindowFailed();
