@@ -156,11 +156,11 @@ static int IgnoreXError(Display*, XErrorEvent*) {
 }
 
 // Runs calls on the library's X11 display, locked where the library gives a lock, with errors
-// ignored; false when there is no X11 window.
-template <class Calls> static bool OnX11Window(Calls calls) {
+// ignored; nothing when there is no X11 window.
+template <class Calls> static void OnX11Window(Calls calls) {
     SDL_SysWMinfo info;
     Window managed = 0;
-    if (!X11Window(&info, &managed)) return false;
+    if (!X11Window(&info, &managed)) return;
     Display* display = info.info.x11.display;
     if (info.info.x11.lock_func) info.info.x11.lock_func();
     XSync(display, False);
@@ -169,7 +169,6 @@ template <class Calls> static bool OnX11Window(Calls calls) {
     XSync(display, False);
     XSetErrorHandler(old);
     if (info.info.x11.unlock_func) info.info.x11.unlock_func();
-    return true;
 }
 
 // The top-level window holding w: the window manager's frame around it, or w itself.
