@@ -182,6 +182,7 @@ void HandleEvents() {
             paused = !paused;
             // Resuming restarts the frame clock, so the next frame does not measure the pause.
             if (!paused) RestartFrameClock();
+            if (paused) KeepPausedFrame();
         }
         if (event.type != SDL_KEYDOWN) continue;
         if (event.key.keysym.sym == SDLK_ESCAPE) quit = true;

@@ -188,11 +188,11 @@ static int IgnoreXError(Display*, XErrorEvent*) {
 }
 
 // Runs calls on the library's X11 display, locked where the library gives a lock, with errors
-// ignored; false when there is no X11 window.
-template <class Calls> static bool OnX11Window(Calls calls) {
+// ignored; nothing when there is no X11 window.
+template <class Calls> static void OnX11Window(Calls calls) {
     SDL_SysWMinfo info;
     Window managed = 0;
-    if (!X11Window(&info, &managed)) return false;
+    if (!X11Window(&info, &managed)) return;
     Display* display = info.info.x11.display;
     if (info.info.x11.lock_func) info.info.x11.lock_func();
     XSync(display, False);
@@ -201,7 +201,6 @@ template <class Calls> static bool OnX11Window(Calls calls) {
     XSync(display, False);
     XSetErrorHandler(old);
     if (info.info.x11.unlock_func) info.info.x11.unlock_func();
-    return true;
 }
 
 // The top-level window holding w: the window manager's frame around it, or w itself.
@@ -235,17 +234,18 @@ static void MoveTo(const WindowPlace& place) {
         [&place](Display* display, Window managed) { XMoveWindow(display, managed, place.x, place.y); });
 }
 
-// A picture read back before a mode change, its size in pixels and its RGB rows: a paused game
-// draws no new frame, and a new mode starts empty. A running game keeps none (no pixels): its next
-// frame comes at once, while a buffer read after the window manager has resized the window may
-// hold anything, which would stand in the new picture's place until then.
+// A picture read back when the game paused, its size in pixels and its RGB rows: a paused game
+// draws no new frame, and a new mode starts empty. It is read as the pause begins, not at the mode
+// change: by then the window manager may have resized the window, and its buffer may hold anything.
+// A running game shows none (no pixels): its next frame comes at once.
 struct KeptFrame {
     int width, height;
     std::vector<unsigned char> pixels;
 };
+// Per pause: the frame on show when the game paused.
+static KeptFrame pausedFrame = {0, 0, {}};
 
-static KeptFrame KeepFrame() {
-    if (!paused) return KeptFrame{0, 0, {}};
+void KeepPausedFrame() {
     KeptFrame frame{pictureWidth, pictureHeight,
                     std::vector<unsigned char>(3 * size_t(pictureWidth) * pictureHeight)};
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
@@ -253,7 +253,7 @@ static KeptFrame KeepFrame() {
     glReadPixels(pictureX, pictureY, frame.width, frame.height, GL_RGB, GL_UNSIGNED_BYTE,
                  frame.pixels.data());
     glPopClientAttrib();
-    return frame;
+    pausedFrame = frame;
 }
 
 // Shows a kept frame again, stretched over the new mode's picture; an empty one leaves it black.
@@ -278,7 +278,8 @@ static void ShowFrame(const KeptFrame& frame) {
 // Sets the mode of choice at w x h pixels with the frame on show kept in sight, then makes choice
 // the one in effect and stores it. The old mode comes back when the new one cannot be set.
 static void ChangeMode(const WindowChoice& choice, int w, int h) {
-    const KeptFrame frame = KeepFrame();
+    const KeptFrame none = {0, 0, {}};
+    const KeptFrame& frame = paused ? pausedFrame : none;
     if (choice.fullscreen && !windowChoice.fullscreen) placeBeforeFullscreen = CurrentPlace();
     if (!SetMode(choice.fullscreen, choice.smooth, w, h)) {
         if (!SetChosenMode(windowChoice)) WindowFailed();

@@ -48,6 +48,8 @@ bool OnSdl12Compat();
 // error when it had to shrink), smoothed when chosen and offered. Exits the process with status 1
 // when no window opens.
 void OpenGameWindow();
+// Keeps the frame on show as the game pauses, to show it again after a mode change while paused.
+void KeepPausedFrame();
 // Switches between window and fullscreen and remembers the choice.
 void ToggleFullscreen();
 // Sets the window's mode again at the size the window manager gave it, refits the picture and

@@ -50,6 +50,9 @@ void FollowCanvasSize() {
     FitPicture(w, h);
 }
 
+// The browser keeps the canvas's picture through a change of size itself.
+void KeepPausedFrame() {}
+
 // The page, not the window manager, sizes the canvas: FollowCanvasSize keeps up with it.
 void ResizeWindow(int, int) {}
 
