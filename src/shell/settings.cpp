@@ -21,9 +21,15 @@ int highscore = 0;
 int vsync = 0;
 bool sound = true;
 
-// The high score's file as both programs once shared it, and this program's own.
+// The high score's file as both programs once shared it.
 static const char* const SHARED_HIGHSCORE_FILE = "highscore.txt";
-static const std::string HIGHSCORE_FILE = OwnSaveName(SHARED_HIGHSCORE_FILE);
+
+// The name of this program's high-score file: in a working folder (a run folder) "highscore.txt" for
+// both programs, as it always was there; in the player's save folder, the program's own.
+static std::string HighscoreName() {
+    const bool inWorkingFolder = SaveFile(SHARED_HIGHSCORE_FILE) == SHARED_HIGHSCORE_FILE;
+    return inWorkingFolder ? SHARED_HIGHSCORE_FILE : OwnSaveName(SHARED_HIGHSCORE_FILE);
+}
 
 void ResetSettings() {
 #define SETTING(name, type, value, end) name = value;
@@ -93,10 +99,12 @@ static void TellSaveProblem(const std::string& why) {
 }
 
 void ReadHighscore() {
-    const std::string problem = SaveProblem(HIGHSCORE_FILE.c_str());
+    const std::string name = HighscoreName();
+    const std::string problem = SaveProblem(name.c_str());
     if (!problem.empty()) TellSaveProblem(problem);
     // The landscape game's first start takes the score both programs shared: nothing tells whose it is.
-    FILE* f = fopen(SaveToRead(SHARED_HIGHSCORE_FILE).c_str(), "r");
+    const std::string path = name == SHARED_HIGHSCORE_FILE ? SaveFile(name.c_str()) : SaveToRead(SHARED_HIGHSCORE_FILE);
+    FILE* f = fopen(path.c_str(), "r");
     if (!f) {
         highscore = 0;
         return;
@@ -120,7 +128,7 @@ void ReadHighscoreFrom(FILE* f) {
 void WriteHighscore() {
     char text[96];
     snprintf(text, sizeof text, "highscore: %i\nvsync: %i\nsound: %i\n", highscore, vsync, sound ? 1 : 0);
-    const std::string path = SaveFile(HIGHSCORE_FILE.c_str());
+    const std::string path = SaveFile(HighscoreName().c_str());
     if (!WriteFileDurably(path, text)) TellSaveProblem(path + ": " + strerror(errno));
 }
 

@@ -144,10 +144,13 @@ def send_close_request(window, display=None):
 SAVES = ("highscore.txt", "options.txt")
 
 
-def own_name(program, name):
-    """The name a program gives its own save: the landscape game's end in "-landscape"."""
+def own_name(program, name, in_save_folder=False):
+    """The name a program gives its own save: the landscape game's end in "-landscape", but for its
+    high score in a run folder, which keeps "highscore.txt"."""
     stem, dot, extension = name.rpartition(".")
-    return "%s-landscape.%s" % (stem, extension) if program == "korvel-landscape" else name
+    if program != "korvel-landscape" or (name == "highscore.txt" and not in_save_folder):
+        return name
+    return "%s-landscape.%s" % (stem, extension)
 
 
 class Game:

@@ -117,7 +117,7 @@ def check_plain_start(prefix, program, size, label):
         check(label + ": no missing-level message", game.read("stdout.txt") == "", repr(game.read("stdout.txt")))
         check(label + ": nothing on standard error about saving", SAVE_PROBLEM not in game.read("stderr.txt"),
               game.read("stderr.txt"))
-        name = own_name(program, "highscore.txt")
+        name = own_name(program, "highscore.txt", in_save_folder=True)
         saved = read(os.path.join(root, "data", "korvel", name))
         check(label + ": Escape writes $XDG_DATA_HOME/korvel/" + name, saved == DEFAULT_HIGHSCORE, repr(saved))
         check(label + ": the working folder stays empty", game.left_in_work() == [], game.left_in_work())
@@ -206,7 +206,7 @@ def check_bad_setups(prefix, program, label):
 
         # A data home the player cannot write in, holding a score (root is made the user nobody for this).
         folders = player_folders(root)
-        saved = os.path.join(folders["XDG_DATA_HOME"], "korvel", own_name(program, "highscore.txt"))
+        saved = os.path.join(folders["XDG_DATA_HOME"], "korvel", own_name(program, "highscore.txt", in_save_folder=True))
         os.makedirs(os.path.dirname(saved))
         with open(saved, "w") as f:
             f.write("highscore: 777\nvsync: 0\nsound: 0\n")

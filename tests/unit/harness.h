@@ -17,9 +17,11 @@ class Player;
 struct GLFONT;
 
 constexpr float PI = 3.14159265f;
-// This program's own high-score and options files: the portrait game's names, or the landscape
-// game's (OwnSaveName).
-inline const std::string HIGHSCORE_FILE = OwnSaveName("highscore.txt");
+// The high-score file in a working folder (both programs' name), and this program's own in the
+// player's save folder (OwnSaveName).
+inline const std::string HIGHSCORE_FILE = "highscore.txt";
+inline const std::string OWN_HIGHSCORE_FILE = OwnSaveName("highscore.txt");
+// This program's own options file (OwnSaveName).
 inline const std::string OPTIONS_FILE = OwnSaveName("options.txt");
 
 // Deletes every object and overlay, empties the grid and particles, and puts the game's
