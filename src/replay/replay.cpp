@@ -14,7 +14,9 @@
 #include <ctime>
 
 #include "../enemies/boss.h"
+#include "../flow/difficulty.h"
 #include "../flow/frame.h"
+#include "../flow/table.h"
 #include "../player/pickups.h"
 #include "../player/player.h"
 #include "../player/shots.h"
@@ -68,6 +70,7 @@ ReplayMode replayMode = REPLAY_OFF;
 std::string recordPath;
 std::string playPath;
 uint32_t outOfStepAt = 0;
+std::string lastSavedReplay;
 
 // Per run: the run so far (recording) or the replay (playback), and the frames played.
 static Replay run;
@@ -77,6 +80,9 @@ static uint32_t played = 0;
 static bool inGame = false;
 static uint32_t firstGameStart = UINT32_MAX;
 static bool saveEachGame = false;
+// Per run: set while a replay is watched inside the running game, and once it has ended.
+static bool watching = false;
+static bool watchEnded = false;
 // Per playback: the keys of the current frame, and the pace's clock (ms) and recorded time due.
 static Uint8 shipKeys[SDLK_LAST];
 static Uint8 menuKeys[SDLK_LAST];
@@ -401,7 +407,9 @@ static void PruneGames() {
             BestScore(game.replay) > BestScore(best[game.replay.players]->replay))
             best[game.replay.players] = &game;
     for (size_t i = KEPT_GAMES; i < games.size(); i++)
-        if (&games[i] != best[1] && &games[i] != best[2]) remove(games[i].path.c_str());
+        if (&games[i] != best[1] && &games[i] != best[2] &&
+            !KeptByTable(games[i].path.substr(games[i].path.rfind('/') + 1)))
+            remove(games[i].path.c_str());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -421,17 +429,23 @@ static std::string ChosenPath(std::string* problem) {
     return chosen->path;
 }
 
-int OpenReplay() {
-    if (playPath.empty()) return START_GAME;
-    std::string problem;
-    const std::string path = ChosenPath(&problem);
-    if (problem.empty()) problem = ReadReplay(path, &run);
+// Reads the replay at path into run; what keeps this program from playing it, or "".
+static std::string ReadPlayable(const std::string& path) {
+    std::string problem = ReadReplay(path, &run);
     if (problem.empty() && run.landscape != LANDSCAPE)
         problem = std::string("made by ") + (run.landscape ? "korvel-landscape" : "korvel") +
                   ", play it with that program";
     if (problem.empty() && run.version != KORVEL_VERSION)
         problem = "made by version " + run.version +
                   " of the game; only that version plays it exactly (this is " + KORVEL_VERSION + ")";
+    return problem;
+}
+
+int OpenReplay() {
+    if (playPath.empty()) return START_GAME;
+    std::string problem;
+    const std::string path = ChosenPath(&problem);
+    if (problem.empty()) problem = ReadPlayable(path);
     if (!problem.empty()) {
         fprintf(stderr, "%s: %s: %s\n", PROGRAM, path.empty() ? playPath.c_str() : path.c_str(),
                 problem.c_str());
@@ -454,6 +468,7 @@ void TakeReplaySettings() {
     }
     randomNumberSeed = run.seed;
     highscore = run.highscore;
+    difficulty = DifficultyOfLevel(run.level);
 }
 
 // The game keys of a frame's bits into the two arrays the game reads.
@@ -486,10 +501,10 @@ static void PlayFrameEnd() {
         StateChecksum() != run.checksums[last ? run.checksums.size() - 1 : played / CHECK_EVERY - 1]) {
         outOfStepAt = played;
         fprintf(stderr, "%s: replay out of step at frame %u\n", PROGRAM, played);
-        quit = true;
+        (watching ? watchEnded : quit) = true;
         return;
     }
-    if (last) quit = true;
+    if (last) (watching ? watchEnded : quit) = true;
     KeepPace();
 }
 
@@ -513,7 +528,7 @@ void StartRecording() {
     run.landscape = LANDSCAPE;
     run.seed = randomNumberSeed;
     run.highscore = highscore;
-    if (ReadBounded(ConfigFile("level.txt"), MAX_TEXT, run.level) != 0) run.level.clear();
+    if (ReadBounded(levelFile, MAX_TEXT, run.level) != 0) run.level.clear();
 }
 
 static uint32_t KeyBits() {
@@ -550,6 +565,8 @@ static void SaveGame() {
     for (int n = 2; access((path + EXTENSION).c_str(), F_OK) == 0; n++)
         path = folder + "/" + name + "-" + std::to_string(run.players) + "p-" + std::to_string(n);
     Save(path + EXTENSION, RunSoFar(run.gameStart));
+    lastSavedReplay =
+        access((path + EXTENSION).c_str(), F_OK) == 0 ? path.substr(folder.size() + 1) + EXTENSION : "";
     PruneGames();
 }
 
@@ -586,17 +603,60 @@ void EndReplayFrame() {
     if (replayMode == REPLAY_PLAY) PlayFrameEnd();
 }
 
-void FinishReplay() {
-    if (replayMode == REPLAY_RECORD && !run.fpsm.empty()) {
-        if (!recordPath.empty())
-            Save(recordPath, RunSoFar(firstGameStart == UINT32_MAX ? 0 : firstGameStart));
-        if (inGame && saveEachGame) SaveGame();
-    }
-    if (replayMode != REPLAY_PLAY) return;
-    if (outOfStepAt) exit(3);
+// "--record": the run so far into its file.
+static void SaveRecordFile() {
+    if (!recordPath.empty()) Save(recordPath, RunSoFar(firstGameStart == UINT32_MAX ? 0 : firstGameStart));
+}
+
+bool SavesEachGame() {
+    return saveEachGame;
+}
+
+void SuspendRecording() {
+    if (replayMode != REPLAY_RECORD) return;
+    if (!run.fpsm.empty()) SaveRecordFile();
+    recordPath.clear();
+    replayMode = REPLAY_OFF;
+}
+
+std::string WatchReplay(const std::string& path) {
+    const std::string problem = ReadPlayable(path);
+    if (!problem.empty()) return problem;
+    replayMode = REPLAY_PLAY;
+    played = outOfStepAt = 0;
+    watching = true;
+    watchEnded = false;
+    TakeReplaySettings();
+    return "";
+}
+
+bool WatchEnded() {
+    return watchEnded;
+}
+
+// Where playback ended, on standard output.
+static void PrintPlayed() {
     printf("replay %s at frame %u of %zu: score %i", played == run.fpsm.size() ? "ended" : "stopped", played,
            run.fpsm.size(), score[0]);
     if (twoPlayers) printf(" : %i", score[1]);
     printf(", high score %i\n", highscore);
     fflush(stdout);
+}
+
+void StopWatching() {
+    if (!watching) return;
+    PrintPlayed();
+    SubstituteKeys(nullptr, nullptr);
+    watching = watchEnded = false;
+    replayMode = REPLAY_OFF;
+}
+
+void FinishReplay() {
+    if (replayMode == REPLAY_RECORD && !run.fpsm.empty()) {
+        SaveRecordFile();
+        if (inGame && saveEachGame) SaveGame();
+    }
+    if (replayMode != REPLAY_PLAY || watching) return;
+    if (outOfStepAt) exit(3);
+    PrintPlayed();
 }

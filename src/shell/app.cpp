@@ -9,11 +9,15 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "../flow/difficulty.h"
 #include "../flow/frame.h"
 #include "../flow/screens.h"
+#include "../flow/showcase.h"
+#include "../flow/table.h"
 #include "../glfont.h"
 #include "../player/pickups.h"
 #include "../player/player.h"
+#include "../replay/replay.h"
 #include "../world/effects.h"
 #include "command_line.h"
 #include "display.h"
@@ -21,7 +25,6 @@
 #include "icon.h"
 #include "input.h"
 #include "platform.h"
-#include "../replay/replay.h"
 #include "settings.h"
 #include "window.h"
 
@@ -115,6 +118,7 @@ static void CloseSoundAndSdl() {
 // before anything is written. A replay being played writes no options.
 static void ReadChoices(int argc, char** argv) {
     windowChoice = ReadOptions(OptionsFile());
+    difficultyChoice = ReadDifficultyChoice(OptionsFile());
     int outcome = ParseCommandLine(argc, argv);
     if (outcome == START_GAME) outcome = OpenReplay();
     if (outcome != START_GAME) exit(outcome);
@@ -132,6 +136,7 @@ static void ReadSettings() {
     atexit(Savehighscore);
     ReadLevel();
     StartRecording();
+    if (TableKept()) ReadTable();
 }
 
 void Init(int argc, char** argv, const char*) {
@@ -179,6 +184,7 @@ void HandleEvents() {
     SDL_ResizeEvent resize{};
     while (SDL_PollEvent(&event)) {
         TakeControllerEvent(event);
+        if (ShowcaseTakesEvent(event)) continue;
         if (event.type == SDL_QUIT) quit = true;
         if (event.type == SDL_VIDEORESIZE) resize = event.resize;
         if (IsPausePress(event)) {
@@ -198,6 +204,14 @@ void HandleEvents() {
 // Init has set them apart.
 static void UseGameRandom(bool game) {
     if (gameRandom) setstate(game ? gameRandom : otherRandom);
+}
+
+void SeedGameRandom() {
+    SDL_LockAudio();
+    UseGameRandom(true);
+    srand(randomNumberSeed);
+    UseGameRandom(false);
+    SDL_UnlockAudio();
 }
 
 // Per frame: set while the frame holds the audio lock and draws from the game's generator.
@@ -230,6 +244,7 @@ void LoopTurn() {
     if (moves) EndReplayFrame();
     if (paused) RestUntilEvent();
     HandleEvents();
+    RunShowcase();
     if (quit) FinishReplay();
 }
 
