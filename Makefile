@@ -82,7 +82,7 @@ deb: build
 fuzz-build: deps
 	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	      -DKORVEL_FUZZ=ON -DKORVEL_TESTS=OFF
-	cmake --build build-fuzz -j$(JOBS) --target fuzz-level fuzz-highscore fuzz-font fuzz-replay fuzz-game \
+	cmake --build build-fuzz -j$(JOBS) --target fuzz-level fuzz-highscore fuzz-font fuzz-replay fuzz-table fuzz-game \
 	      fuzz-game-landscape korvel
 
 # Every reader 200000 inputs and the whole game 2000, from the game's own default files; fails

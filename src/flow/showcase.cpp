@@ -30,8 +30,7 @@
 Showcase showing = SHOW_NONE;
 std::string playbackMark;
 
-static const char* const DEMO_FILE =
-    LANDSCAPE ? "demo-landscape.korvel-replay" : "demo-portrait.korvel-replay";
+const char* const DEMO_FILE = LANDSCAPE ? "demo-landscape.korvel-replay" : "demo-portrait.korvel-replay";
 static const int PAGES = 2 * DIFFICULTIES;
 
 // Per run: the screen asked for after this frame, the entry whose replay is asked for, the table's
@@ -133,8 +132,7 @@ static void StartTable(bool demo) {
     showing = demo ? SHOW_DEMO_TABLE : SHOW_TABLE;
 }
 
-// Plays a replay file in a fresh world; false (and one line on standard error) when it cannot.
-static bool StartWatch(const std::string& path, Showcase kind) {
+bool WatchInGame(const std::string& path, Showcase kind) {
     SuspendRecording();
     KeepOwnSettings();
     const std::string problem = WatchReplay(path);
@@ -163,9 +161,9 @@ static void Switch(Request asked) {
     if (showing == SHOW_WATCH || showing == SHOW_DEMO) EndWatch();
     if (asked == ASK_TITLE) StartTitle();
     if (asked == ASK_TABLE || asked == ASK_DEMO_TABLE) StartTable(asked == ASK_DEMO_TABLE);
-    if (asked == ASK_WATCH && !StartWatch(ReplayPath(watched.replay), SHOW_WATCH)) StartTable(false);
+    if (asked == ASK_WATCH && !WatchInGame(ReplayPath(watched.replay), SHOW_WATCH)) StartTable(false);
     // Without its demo file the title screen shows the table alone between its waits.
-    if (asked == ASK_DEMO && !StartWatch(DataFile(DEMO_FILE), SHOW_DEMO)) StartTable(true);
+    if (asked == ASK_DEMO && !WatchInGame(DataFile(DEMO_FILE), SHOW_DEMO)) StartTable(true);
 }
 
 static float TitleIdleSeconds() {

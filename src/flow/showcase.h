@@ -39,6 +39,11 @@ bool ShowcaseTakesEvent(const SDL_Event& event);
 void RunShowcase();
 // Asks for the title menu in a fresh world after this frame.
 void RequestTitle();
+// Plays the replay at path in a fresh world, as the demo (SHOW_DEMO) or a replay watched from the
+// table (SHOW_WATCH); false, with one line on standard error, when it cannot be played.
+bool WatchInGame(const std::string& path, Showcase kind);
+// The demo's file in the data folder, one per orientation.
+extern const char* const DEMO_FILE;
 
 // The score table: one table (mode and difficulty) at a time; Up and Down choose an entry, fire
 // watches its replay, Left and Right turn to the other tables. Between demos it takes no keys.

@@ -70,6 +70,7 @@ ReplayMode replayMode = REPLAY_OFF;
 std::string recordPath;
 std::string playPath;
 uint32_t outOfStepAt = 0;
+bool replayPaced = true;
 std::string lastSavedReplay;
 
 // Per run: the run so far (recording) or the replay (playback), and the frames played.
@@ -486,7 +487,7 @@ static void PlayFrameStart() {
 
 // From the game's start on, each frame waits for its recorded duration (an eighth with Right held).
 static void KeepPace() {
-    if (played <= run.gameStart) return;
+    if (played <= run.gameStart || !replayPaced) return;
     paceDue += run.fpsm[played - 1] * MS_PER_FPSM / (SDL_GetKeyState(nullptr)[SDLK_RIGHT] ? FAST_SPEED : 1);
     const double ahead = paceDue - (SDL_GetTicks() - paceStart);
     if (ahead > 0) SDL_Delay(static_cast<Uint32>(ahead));

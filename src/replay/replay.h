@@ -33,6 +33,8 @@ extern ReplayMode replayMode;
 // Per run: "--record FILE" and "--replay FILE" (or "best", "last"); empty when not given.
 extern std::string recordPath;
 extern std::string playPath;
+// Per run: playback keeps the recorded pace from its game's start on; tests play as fast as they can.
+extern bool replayPaced;
 // Per playback: the frame whose checksum no longer matched (playback stops there), or 0.
 extern uint32_t outOfStepAt;
 

@@ -10,6 +10,7 @@ ReplayMode replayMode = REPLAY_OFF;
 std::string recordPath;
 std::string playPath;
 uint32_t outOfStepAt = 0;
+bool replayPaced = true;
 std::string lastSavedReplay;
 
 int OpenReplay() {
