@@ -13,7 +13,7 @@ JOBS := $(shell nproc)
 PREFIX ?= /usr/local
 
 .PHONY: all deps build play play-landscape test bench fuzz fuzz-build format clean install uninstall deb \
-        web web-test-deps bench-web serve-web web-zip
+        web web-test-deps bench-web serve-web web-zip demos
 
 all: build
 
@@ -118,6 +118,14 @@ serve-web: web
 web-zip: web
 	rm -f build/korvel-web.zip
 	cd build && python3 -m zipfile -c korvel-web.zip web/
+
+# Records the title screen's demos again into data/ (after a change in the game's behaviour or its
+# version, which the demos' playback in `make test` shows), each on a virtual X display of its own.
+demos: build
+	cmake --build build -j$(JOBS) --target mkdemo-portrait mkdemo-landscape
+	cd $$(mktemp -d) && for o in portrait landscape; do \
+	  SDL_AUDIODRIVER=dummy xvfb-run -a $(CURDIR)/build/tools/mkdemo-$$o $(CURDIR)/data/demo-$$o.korvel-replay || exit 1; \
+	done
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF

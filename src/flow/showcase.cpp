@@ -82,6 +82,27 @@ static void Text(const std::string& text, float x, float y, float scale) {
     glPopMatrix();
 }
 
+static int PagePlayers(int page) {
+    return page % 2 + 1;
+}
+
+static const char* PageDifficulty(int page) {
+    return DIFFICULTY_NAMES[page / 2];
+}
+
+// The table a player looks for first: one-player runs of the difficulty in force, or the first
+// table after it that holds any.
+static int FirstPage() {
+    int first = 0;
+    while (first < PAGES && difficulty != PageDifficulty(first))
+        first++;
+    for (int i = 0; i < PAGES; i++) {
+        const int page = (first + i) % PAGES;
+        if (!TableOf(scoreTable, PagePlayers(page), PageDifficulty(page)).empty()) return page;
+    }
+    return first % PAGES;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Switching screens
 
@@ -160,6 +181,7 @@ static std::string ReplayPath(const std::string& name) {
 static void Switch(Request asked) {
     if (showing == SHOW_WATCH || showing == SHOW_DEMO) EndWatch();
     if (asked == ASK_TITLE) StartTitle();
+    if (asked == ASK_DEMO_TABLE) tablePage = FirstPage(), tableChosen = 0;
     if (asked == ASK_TABLE || asked == ASK_DEMO_TABLE) StartTable(asked == ASK_DEMO_TABLE);
     if (asked == ASK_WATCH && !WatchInGame(ReplayPath(watched.replay), SHOW_WATCH)) StartTable(false);
     // Without its demo file the title screen shows the table alone between its waits.
@@ -209,7 +231,8 @@ bool ShowcaseTakesEvent(const SDL_Event& event) {
     const bool scoresKey = (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_t) ||
                            (event.type == SDL_JOYBUTTONDOWN && event.jbutton.button == PAD_SCORES_BUTTON);
     if (scoresKey && AtTitle()) {
-        tablePage = tableChosen = 0;
+        tablePage = FirstPage();
+        tableChosen = 0;
         request = ASK_TABLE;
         return true;
     }
@@ -218,14 +241,6 @@ bool ShowcaseTakesEvent(const SDL_Event& event) {
 
 // ---------------------------------------------------------------------------------------------
 // The score table screen
-
-static int PagePlayers(int page) {
-    return page % 2 + 1;
-}
-
-static const char* PageDifficulty(int page) {
-    return DIFFICULTY_NAMES[page / 2];
-}
 
 static std::string Upper(std::string text) {
     for (char& c : text)

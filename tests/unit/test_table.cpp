@@ -1,6 +1,10 @@
 // test_table.cpp -- the score table's file (every kind of damaged line in one table of cases,
 // the order and the ten places), and the title screen's demo played through in the game.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include "enemies/boss.h"
 #include "flow/difficulty.h"
@@ -92,6 +96,47 @@ TEST(ScoreTable, KeepsTheBestTenOfEachModeAndDifficultyAndReadsBackWhatItWrites)
     ASSERT_EQ(reread.size(), table.size());
     for (size_t i = 0; i < table.size(); i++)
         EXPECT_EQ(reread[i].name + reread[i].replay, table[i].name + table[i].replay);
+}
+
+// The level file each choice reads, in a run folder with the shipped levels: the default
+// level.txt gives way to a preset, a level.txt of one's own wins over it.
+TEST(Difficulty, TheChoiceReadsItsLevelFileUnlessThePlayersOwnIsThere) {
+    char here[4096];
+    ASSERT_TRUE(getcwd(here, sizeof here));
+    const std::string data = KORVEL_DATA_DIR;
+    const std::string defaults = ReadFile(data + "/level.txt");
+    EXPECT_EQ(ReadFile(data + "/levels/normal.txt"), defaults) << "normal is the built-in defaults";
+    mkdir(TempPath("levels").c_str(), 0755);
+    for (const char* name : {"easy", "normal", "hard"})
+        WriteFile(TempPath("levels/") + name + ".txt", ReadFile(data + "/levels/" + name + ".txt"));
+    WriteFile(TempPath("options.txt"), "mode: window\ndifficulty: insane\ndifficulty: hard\r\n");
+    ASSERT_EQ(chdir(TempPath("").c_str()), 0);
+    EXPECT_EQ(ReadDifficultyChoice("options.txt"), "hard");
+    EXPECT_EQ(ReadDifficultyChoice("missing.txt"), "normal");
+    struct Case {
+        const char* choice;
+        std::string ownLevel; // "" for none
+        const char* file;
+        const char* difficulty;
+        const char* label;
+    } cases[] = {
+        {"normal", "", "level.txt", "normal", ""},
+        {"normal", defaults, "level.txt", "normal", ""},
+        {"easy", defaults, "levels/easy.txt", "easy", "EASY"},
+        {"hard", "", "levels/hard.txt", "hard", "HARD"},
+        {"hard", "timeBetweenEnemies=100\n", "level.txt", "custom", ""},
+    };
+    for (const Case& c : cases) {
+        remove("level.txt");
+        if (!c.ownLevel.empty()) WriteFile("level.txt", c.ownLevel);
+        difficultyChoice = c.choice;
+        EXPECT_EQ(LevelFileInForce(), c.file) << c.choice;
+        EXPECT_EQ(difficulty, c.difficulty) << c.choice;
+        EXPECT_EQ(DifficultyLabel(), c.label) << c.choice;
+        EXPECT_EQ(DifficultyOfLevel(ReadFile(levelFile)), c.difficulty) << "a replay of " << c.choice;
+    }
+    difficultyChoice = difficulty = "normal";
+    EXPECT_EQ(chdir(here), 0);
 }
 
 class Demo : public CleanWorld {
