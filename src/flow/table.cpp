@@ -9,6 +9,7 @@
 
 #include "../replay/replay.h"
 #include "../shell/files.h"
+#include "../shell/platform.h"
 #include "difficulty.h"
 
 const char* const NAME_LETTERS = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-";
@@ -123,7 +124,8 @@ bool EntersTable(const std::vector<TableEntry>& table, int score, int players,
 }
 
 bool TableKept() {
-    return replayMode == REPLAY_RECORD && SavesEachGame();
+    return replayMode != REPLAY_PLAY &&
+           (SCORES_WITHOUT_REPLAYS || (replayMode == REPLAY_RECORD && SavesEachGame()));
 }
 
 void ReadTable() {
@@ -139,7 +141,11 @@ void ReadTable() {
 
 void WriteTable() {
     const std::string path = SaveFile(TABLE_FILE);
-    if (path.empty() || WriteFileDurably(path, TableText(scoreTable))) return;
+    if (path.empty()) return;
+    if (WriteFileDurably(path, TableText(scoreTable))) {
+        KeepWrittenSave();
+        return;
+    }
     fprintf(stderr, "cannot write the score table %s: %s\n", path.c_str(), strerror(errno));
 }
 

@@ -5,3 +5,10 @@
 // The music's file in the data folder: the tracker module on the desktop, the tune rendered from it
 // on the browser, which cannot play a module.
 extern const char* const MUSIC_FILE;
+
+// Whether the score table is kept where no game's replay is: the browser keeps no replays, and its
+// table's entries have none to watch. The desktop keeps the table where it keeps each game's replay.
+extern const bool SCORES_WITHOUT_REPLAYS;
+// After the game has written a save of its own (the score table): the browser copies its saves to
+// its storage; the desktop's are on the disk already.
+void KeepWrittenSave();

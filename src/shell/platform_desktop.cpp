@@ -2,3 +2,6 @@
 #include "platform.h"
 
 const char* const MUSIC_FILE = "music1.xm";
+const bool SCORES_WITHOUT_REPLAYS = false;
+
+void KeepWrittenSave() {}
