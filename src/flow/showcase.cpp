@@ -34,13 +34,19 @@ const char* const DEMO_FILE = LANDSCAPE ? "demo-landscape.korvel-replay" : "demo
 static const int PAGES = 2 * DIFFICULTIES;
 
 // Per run: the screen asked for after this frame, the entry whose replay is asked for, the table's
-// page and entry to come back to, when the title last saw input, and the player's own settings
-// while a replay brings its own.
+// page and entry to come back to, when the title last saw input, whether the demo could be played,
+// and the player's own settings while a replay brings its own.
 enum Request { ASK_NOTHING, ASK_TITLE, ASK_TABLE, ASK_WATCH, ASK_DEMO, ASK_DEMO_TABLE };
 static Request request = ASK_NOTHING;
 static TableEntry watched;
 static int tablePage = 0, tableChosen = 0;
 static Uint32 idleSince = 0;
+// Per frame: a tap (a click) on the window for the name entry: its upper third chooses the next
+// letter, its lower third the one before, its middle confirms.
+enum Tap { TAP_NONE, TAP_UP, TAP_DOWN, TAP_CONFIRM };
+static Tap tapped = TAP_NONE;
+static bool nameShown = false; // a name entry was drawn this frame
+static bool demoPlays = true;
 
 struct PlayerSettings {
 #define SETTING(name, type, value, end) type name;
@@ -184,8 +190,12 @@ static void Switch(Request asked) {
     if (asked == ASK_DEMO_TABLE) tablePage = FirstPage(), tableChosen = 0;
     if (asked == ASK_TABLE || asked == ASK_DEMO_TABLE) StartTable(asked == ASK_DEMO_TABLE);
     if (asked == ASK_WATCH && !WatchInGame(ReplayPath(watched.replay), SHOW_WATCH)) StartTable(false);
-    // Without its demo file the title screen shows the table alone between its waits.
-    if (asked == ASK_DEMO && !WatchInGame(DataFile(DEMO_FILE), SHOW_DEMO)) StartTable(true);
+    // Without a demo it can play (none in the browser) the title screen shows the table alone
+    // between its waits, and says why once.
+    if (asked == ASK_DEMO && !(demoPlays && WatchInGame(DataFile(DEMO_FILE), SHOW_DEMO))) {
+        demoPlays = false;
+        StartTable(true);
+    }
 }
 
 static float TitleIdleSeconds() {
@@ -195,6 +205,7 @@ static float TitleIdleSeconds() {
 }
 
 void RunShowcase() {
+    nameShown = false;
     if (quit) {
         if (showing == SHOW_WATCH || showing == SHOW_DEMO) EndWatch();
         return;
@@ -227,6 +238,10 @@ bool ShowcaseTakesEvent(const SDL_Event& event) {
     if ((showing == SHOW_TABLE || showing == SHOW_WATCH) && IsBack(event)) {
         request = showing == SHOW_TABLE ? ASK_TITLE : ASK_TABLE;
         return true;
+    }
+    if (event.type == SDL_MOUSEBUTTONDOWN && nameShown && windowPixelHeight > 0) {
+        const int third = event.button.y * 3 / windowPixelHeight;
+        tapped = third == 0 ? TAP_UP : third >= 2 ? TAP_DOWN : TAP_CONFIRM;
     }
     const bool scoresKey = (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_t) ||
                            (event.type == SDL_JOYBUTTONDOWN && event.jbutton.button == PAD_SCORES_BUTTON);
@@ -319,11 +334,14 @@ void NameEntry::update() {
     const Uint8* keys = MenuKeys();
     const bool fire = keys[SDLK_z] || keys[SDLK_SLASH] || keys[SDLK_b];
     const int n = LetterCount();
-    if (keys[SDLK_UP] && !up) letters[at] = (letters[at] + 1) % n;
-    if (keys[SDLK_DOWN] && !down) letters[at] = (letters[at] + n - 1) % n;
+    const Tap tap = tapped;
+    tapped = TAP_NONE;
+    nameShown = true;
+    if ((keys[SDLK_UP] && !up) || tap == TAP_UP) letters[at] = (letters[at] + 1) % n;
+    if ((keys[SDLK_DOWN] && !down) || tap == TAP_DOWN) letters[at] = (letters[at] + n - 1) % n;
     up = keys[SDLK_UP], down = keys[SDLK_DOWN];
     if (!fire) h = true;
-    if (fire && h && ++at == NAME_LENGTH) {
+    if (((fire && h) || tap == TAP_CONFIRM) && ++at == NAME_LENGTH) {
         TableEntry entry;
         entry.score = score;
         entry.players = players;

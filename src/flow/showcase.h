@@ -64,7 +64,8 @@ class TableScreen : public Animation {
 };
 
 // The name of a run that enters the score table, typed at the game-over screen: Up and Down
-// choose each letter, fire confirms it; after the last the entry is written.
+// choose each letter, fire confirms it (or a tap on the window's upper third, lower third, middle);
+// after the last the entry is written.
 class NameEntry {
   public:
     bool active = false;           // the run enters the table and its name is being typed

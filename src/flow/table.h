@@ -43,7 +43,7 @@ bool EntersTable(const std::vector<TableEntry>& table, int score, int players, c
 void AddEntry(std::vector<TableEntry>& table, const TableEntry& entry);
 
 // Whether this run keeps the score table: where each game's replay is kept (the installed game),
-// and in the browser, which keeps no replays; never while a replay plays.
+// and in the browser, which keeps no replays; never while a replay plays or "--record" records.
 bool TableKept();
 // Start-up: reads "scores.txt" from the save folder (SaveFile) into scoreTable.
 void ReadTable();
