@@ -19,7 +19,7 @@ all: build
 
 # The `deps` these targets make (as prerequisites) installs the test packages too, and the build
 # made for `make test` has the tests (other builds have them when GoogleTest is there).
-test fuzz fuzz-build bench: PACKAGES += $(TEST_PACKAGES)
+test fuzz fuzz-build bench demos: PACKAGES += $(TEST_PACKAGES)
 test web web-test-deps bench-web serve-web web-zip: PACKAGES += $(WEB_PACKAGES)
 test: BUILD_OPTIONS = -DKORVEL_TESTS=ON
 
