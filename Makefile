@@ -13,13 +13,13 @@ JOBS := $(shell nproc)
 PREFIX ?= /usr/local
 
 .PHONY: all deps build play play-landscape test bench bench-all fuzz fuzz-build format clean install uninstall deb \
-        web web-test-deps bench-web serve-web web-zip
+        web web-test-deps bench-web serve-web web-zip demos
 
 all: build
 
 # The `deps` these targets make (as prerequisites) installs the test packages too, and the build
 # made for `make test` has the tests (other builds have them when GoogleTest is there).
-test fuzz fuzz-build bench bench-all: PACKAGES += $(TEST_PACKAGES)
+test fuzz fuzz-build bench bench-all demos: PACKAGES += $(TEST_PACKAGES)
 test web web-test-deps bench-web serve-web web-zip: PACKAGES += $(WEB_PACKAGES)
 test: BUILD_OPTIONS = -DKORVEL_TESTS=ON
 
@@ -82,7 +82,7 @@ deb: build
 fuzz-build: deps
 	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	      -DKORVEL_FUZZ=ON -DKORVEL_TESTS=OFF
-	cmake --build build-fuzz -j$(JOBS) --target fuzz-level fuzz-highscore fuzz-font fuzz-replay fuzz-game \
+	cmake --build build-fuzz -j$(JOBS) --target fuzz-level fuzz-highscore fuzz-font fuzz-replay fuzz-table fuzz-game \
 	      fuzz-game-landscape korvel
 
 # Every reader 200000 inputs and the whole game 2000, from the game's own default files; fails
@@ -118,6 +118,14 @@ serve-web: web
 web-zip: web
 	rm -f build/korvel-web.zip
 	cd build && python3 -m zipfile -c korvel-web.zip web/
+
+# Records the title screen's demos again into data/ (after a change in the game's behaviour or its
+# version, which the demos' playback in `make test` shows), each on a virtual X display of its own.
+demos: build
+	cmake --build build -j$(JOBS) --target mkdemo-portrait mkdemo-landscape
+	cd $$(mktemp -d) && for o in portrait landscape; do \
+	  SDL_AUDIODRIVER=dummy xvfb-run -a $(CURDIR)/build/tools/mkdemo-$$o $(CURDIR)/data/demo-$$o.korvel-replay || exit 1; \
+	done
 
 # make bench: the plain portrait window on both SDL 1.2 libraries (a couple of minutes); make
 # bench-all: the whole matrix of pictures and smoothing (BENCHMARKS.md).

@@ -8,6 +8,10 @@ set(GAME_DATA font.fnt font-sharp.fnt LICENSE-DejaVu.txt music1.xm boom.wav powe
     selectmove.wav level.txt icon.bmp)
 list(TRANSFORM GAME_DATA PREPEND ${RUN_DIR}/)
 install(FILES ${GAME_DATA} DESTINATION ${KORVEL_DATADIR})
+install(FILES ${RUN_DIR}/levels/easy.txt ${RUN_DIR}/levels/normal.txt ${RUN_DIR}/levels/hard.txt
+        DESTINATION ${KORVEL_DATADIR}/levels)
+install(FILES ${RUN_DIR}/demo-portrait.korvel-replay ${RUN_DIR}/demo-landscape.korvel-replay
+        DESTINATION ${KORVEL_DATADIR})
 
 install(FILES ${CMAKE_SOURCE_DIR}/desktop/${APP_ID}.desktop ${CMAKE_SOURCE_DIR}/desktop/${APP_ID}.Landscape.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -7,7 +7,8 @@ option(KORVEL_WEB_ASSERTIONS "Emscripten's run-time checks (-sASSERTIONS=1), for
 
 # Where the page's file system holds the data: an installed game's place (platform_web.cpp).
 set(WEB_DATA_DIR /usr/share/korvel)
-set(WEB_DATA font.fnt font-sharp.fnt boom.wav powerup.wav shoot1.wav shoot2.wav shoot3.wav selectmove.wav level.txt)
+set(WEB_DATA font.fnt font-sharp.fnt boom.wav powerup.wav shoot1.wav shoot2.wav shoot3.wav selectmove.wav level.txt
+  levels/easy.txt levels/normal.txt levels/hard.txt)
 list(TRANSFORM WEB_DATA PREPEND ${KORVEL_NATIVE_BUILD}/run/)
 list(APPEND WEB_DATA ${KORVEL_NATIVE_BUILD}/web-data/music1.ogg)
 
@@ -21,7 +22,10 @@ set(WEB_LINK -sLEGACY_GL_EMULATION=1 -sALLOW_MEMORY_GROWTH=1 -sMINIFY_HTML=0 -li
   -sEXPORTED_RUNTIME_METHODS=[FS]
   "SHELL:--shell-file ${CMAKE_SOURCE_DIR}/web/shell.html" "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-pre.js")
 foreach(file ${WEB_DATA})
-  get_filename_component(name ${file} NAME)
+  file(RELATIVE_PATH name ${KORVEL_NATIVE_BUILD}/run ${file})
+  if(name MATCHES "^\\.\\.")
+    get_filename_component(name ${file} NAME)
+  endif()
   list(APPEND WEB_LINK "SHELL:--preload-file ${file}@${WEB_DATA_DIR}/${name}")
 endforeach()
 if(KORVEL_WEB_ASSERTIONS)

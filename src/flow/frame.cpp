@@ -17,6 +17,8 @@
 #include "../shell/settings.h"
 #include "../world/effects.h"
 #include "../world/grid.h"
+#include "difficulty.h"
+#include "showcase.h"
 
 int rn = 0;
 float dist = 0;
@@ -118,6 +120,25 @@ void DrawHud() {
     glVertex2f(17 - hw, 202 - hh);
     glVertex2f(17 - hw, 2 - hh);
     glEnd();
+    DrawHudLabels();
+}
+
+// A label centred across the top of the field, under the scores' line.
+static void HudLabel(const std::string& text, float below, float scale) {
+    if (text.empty()) return;
+    glPushMatrix();
+    glLoadIdentity();
+    glFontBegin(font);
+    glTranslatef(0, hh - below, 5);
+    glScalef(scale, scale, 1);
+    glFontTextOutc(text.c_str());
+    glFontEnd();
+    glPopMatrix();
+}
+
+void DrawHudLabels() {
+    HudLabel(DifficultyLabel(), 4, 8);
+    HudLabel(playbackMark, 40, 14);
 }
 
 void Render() {

@@ -22,6 +22,9 @@ void Render();
 void DrawBackground();
 // Scores, spare ships, and the life bar of player 1.
 void DrawHud();
+// Across the top: the difficulty when it is not normal, and "DEMO" or "REPLAY" while one is watched
+// in the running game. Nothing in a game started with the defaults.
+void DrawHudLabels();
 // Counts down rn; when it has run out, may create an enemy, or the boss and its satellites.
 void Director();
 // Creates the boss and its satellites with the strength of the next fight.

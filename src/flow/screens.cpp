@@ -158,11 +158,14 @@ void Menu::update() {
 
 GameOver::GameOver() : twoPlayers(::twoPlayers) {
     if (player) player->data = 0;
+    naming.Begin();
 }
 
 void GameOver::update() {
     const unsigned char* keys = MenuKeys();
-    if (keys[SDLK_z] || keys[SDLK_SLASH] || keys[SDLK_b]) {
+    if (naming.active)
+        naming.update();
+    else if (keys[SDLK_z] || keys[SDLK_SLASH] || keys[SDLK_b]) {
         // With every overlay slot taken (extra-life bars collected by a dying second ship), the
         // menu would be dropped and nothing but Escape would be left: the screen stays until a
         // slot is free.
@@ -173,7 +176,7 @@ void GameOver::update() {
     } else
         h = true;
     CentredText("GAME OVER", 0, 0, 0, 15);
-    CentredText("PRESS FIRE", 0, -50, 0, 10);
+    if (!naming.active) CentredText("PRESS FIRE", 0, -50, 0, 10);
     if (!twoPlayers) return;
     const char* winner = score[0] > score[1]   ? "PLAYER 1 WINS!"
                          : score[0] < score[1] ? "PLAYER 2 WINS!"

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "../world/effects.h"
+#include "showcase.h"
 
 // The title menu: starts a one- or two-player game, or ends the program; R, V and S keys.
 class Menu : public Animation {
@@ -31,6 +32,7 @@ class GameOver : public Animation {
   public:
     bool h = false;          // fire has been released since the screen opened
     bool twoPlayers = false; // the game that ended had a second player
+    NameEntry naming;        // the name of a run that enters the score table
 
     GameOver();
     void update() override;

@@ -14,7 +14,9 @@
 #include <ctime>
 
 #include "../enemies/boss.h"
+#include "../flow/difficulty.h"
 #include "../flow/frame.h"
+#include "../flow/table.h"
 #include "../player/pickups.h"
 #include "../player/player.h"
 #include "../player/shots.h"
@@ -70,6 +72,8 @@ ReplayMode replayMode = REPLAY_OFF;
 std::string recordPath;
 std::string playPath;
 uint32_t outOfStepAt = 0;
+bool replayPaced = true;
+std::string lastSavedReplay;
 
 // Per run: the run so far (recording) or the replay (playback), and the frames played.
 static Replay run;
@@ -79,6 +83,9 @@ static uint32_t played = 0;
 static bool inGame = false;
 static uint32_t firstGameStart = UINT32_MAX;
 static bool saveEachGame = false;
+// Per run: set while a replay is watched inside the running game, and once it has ended.
+static bool watching = false;
+static bool watchEnded = false;
 // Per playback: the keys of the current frame; the pace's clock (ms), the recorded time due by the
 // end of the last frame and the current frame's share of it, at the speed of playback (ms); and
 // when a frame was last presented (ticks).
@@ -421,7 +428,9 @@ static void PruneGames() {
             BestScore(game.replay) > BestScore(best[game.replay.players]->replay))
             best[game.replay.players] = &game;
     for (size_t i = KEPT_GAMES; i < games.size(); i++)
-        if (&games[i] != best[1] && &games[i] != best[2]) remove(games[i].path.c_str());
+        if (&games[i] != best[1] && &games[i] != best[2] &&
+            !KeptByTable(games[i].path.substr(games[i].path.rfind('/') + 1)))
+            remove(games[i].path.c_str());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -441,16 +450,22 @@ static std::string ChosenPath(std::string* problem) {
     return chosen->path;
 }
 
-int OpenReplay() {
-    if (playPath.empty()) return START_GAME;
-    std::string problem;
-    const std::string path = ChosenPath(&problem);
-    if (problem.empty()) problem = ReadReplay(path, &run);
+// Reads the replay at path into run; what keeps this program from playing it, or "".
+static std::string ReadPlayable(const std::string& path) {
+    std::string problem = ReadReplay(path, &run);
     if (problem.empty() && run.landscape != LANDSCAPE)
         problem = std::string("made by ") + ProgramOf(run) + ", play it with that program";
     if (problem.empty() && run.version != KORVEL_VERSION)
         problem = "made by version " + run.version +
                   " of the game; only that version plays it exactly (this is " + KORVEL_VERSION + ")";
+    return problem;
+}
+
+int OpenReplay() {
+    if (playPath.empty()) return START_GAME;
+    std::string problem;
+    const std::string path = ChosenPath(&problem);
+    if (problem.empty()) problem = ReadPlayable(path);
     if (!problem.empty()) {
         fprintf(stderr, "%s: %s: %s\n", PROGRAM, path.empty() ? playPath.c_str() : path.c_str(),
                 problem.c_str());
@@ -473,6 +488,7 @@ void TakeReplaySettings() {
     }
     randomNumberSeed = run.seed;
     highscore = run.highscore;
+    difficulty = DifficultyOfLevel(run.level);
 }
 
 // The game keys of a frame's bits into the two arrays the game reads.
@@ -482,7 +498,7 @@ static void SetKeys(uint32_t bits) {
 }
 
 static bool Paced() {
-    return played >= run.gameStart;
+    return replayPaced && played >= run.gameStart;
 }
 
 // A frame is presented when playback has caught up with its pace by this frame's end; the frames
@@ -527,10 +543,10 @@ static void PlayFrameEnd() {
         StateChecksum() != run.checksums[last ? run.checksums.size() - 1 : played / CHECK_EVERY - 1]) {
         outOfStepAt = played;
         fprintf(stderr, "%s: replay out of step at frame %u\n", PROGRAM, played);
-        quit = true;
+        (watching ? watchEnded : quit) = true;
         return;
     }
-    if (last) quit = true;
+    if (last) (watching ? watchEnded : quit) = true;
 }
 
 bool ReplaySetsFpsm() {
@@ -553,7 +569,7 @@ void StartRecording() {
     run.landscape = LANDSCAPE;
     run.seed = randomNumberSeed;
     run.highscore = highscore;
-    if (ReadBounded(ConfigFile("level.txt"), MAX_TEXT, run.level) != 0) run.level.clear();
+    if (ReadBounded(levelFile, MAX_TEXT, run.level) != 0) run.level.clear();
 }
 
 static uint32_t KeyBits() {
@@ -592,6 +608,7 @@ static void SaveGame() {
     for (int n = 2; access(path.c_str(), F_OK) == 0; n++)
         path = OwnSaveName((stem + "-" + std::to_string(n) + EXTENSION).c_str());
     Save(path, RunSoFar(run.gameStart));
+    lastSavedReplay = access(path.c_str(), F_OK) == 0 ? path.substr(folder.size() + 1) : "";
     PruneGames();
 }
 
@@ -628,17 +645,60 @@ void EndReplayFrame() {
     if (replayMode == REPLAY_PLAY) PlayFrameEnd();
 }
 
-void FinishReplay() {
-    if (replayMode == REPLAY_RECORD && !run.fpsm.empty()) {
-        if (!recordPath.empty())
-            Save(recordPath, RunSoFar(firstGameStart == UINT32_MAX ? 0 : firstGameStart));
-        if (inGame && saveEachGame) SaveGame();
-    }
-    if (replayMode != REPLAY_PLAY) return;
-    if (outOfStepAt) exit(3);
+// "--record": the run so far into its file.
+static void SaveRecordFile() {
+    if (!recordPath.empty()) Save(recordPath, RunSoFar(firstGameStart == UINT32_MAX ? 0 : firstGameStart));
+}
+
+bool SavesEachGame() {
+    return saveEachGame;
+}
+
+void SuspendRecording() {
+    if (replayMode != REPLAY_RECORD) return;
+    if (!run.fpsm.empty()) SaveRecordFile();
+    recordPath.clear();
+    replayMode = REPLAY_OFF;
+}
+
+std::string WatchReplay(const std::string& path) {
+    const std::string problem = ReadPlayable(path);
+    if (!problem.empty()) return problem;
+    replayMode = REPLAY_PLAY;
+    played = outOfStepAt = 0;
+    watching = true;
+    watchEnded = false;
+    TakeReplaySettings();
+    return "";
+}
+
+bool WatchEnded() {
+    return watchEnded;
+}
+
+// Where playback ended, on standard output.
+static void PrintPlayed() {
     printf("replay %s at frame %u of %zu: score %i", played == run.fpsm.size() ? "ended" : "stopped", played,
            run.fpsm.size(), score[0]);
     if (twoPlayers) printf(" : %i", score[1]);
     printf(", high score %i\n", highscore);
     fflush(stdout);
+}
+
+void StopWatching() {
+    if (!watching) return;
+    PrintPlayed();
+    SubstituteKeys(nullptr, nullptr);
+    watching = watchEnded = false;
+    replayMode = REPLAY_OFF;
+}
+
+void FinishReplay() {
+    if (replayMode == REPLAY_RECORD && !run.fpsm.empty()) {
+        SaveRecordFile();
+        if (inGame && saveEachGame) SaveGame();
+    }
+    if (replayMode != REPLAY_PLAY || watching) return;
+    if (outOfStepAt) exit(3);
+    PrintPlayed();
 }

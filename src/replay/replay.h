@@ -33,6 +33,8 @@ extern ReplayMode replayMode;
 // Per run: "--record FILE" and "--replay FILE" (or "best", "last"); empty when not given.
 extern std::string recordPath;
 extern std::string playPath;
+// Per run: playback keeps the recorded pace from its game's start on; tests play as fast as they can.
+extern bool replayPaced;
 // Per playback: the frame whose checksum no longer matched (playback stops there), or 0.
 extern uint32_t outOfStepAt;
 
@@ -60,5 +62,23 @@ bool ReplaySetsFpsm();
 // Once quit is set: writes the "--record" file, or says where playback ended; exits with status 3
 // when playback went out of step.
 void FinishReplay();
+// Whether each game is saved in a replay file of its own (the installed game records every game).
+bool SavesEachGame();
+// Per run: the file name (in the replay folder) of the last game saved by itself; "" when its save failed.
+extern std::string lastSavedReplay;
+// Stops recording (the score table's screen and watched replays leave the run): "--record" writes
+// its file now, with the run so far.
+void SuspendRecording();
+
+// In the running game (a replay watched from the score table, the title screen's demo): plays the
+// replay at path from the next frame on, with its settings (the caller starts a fresh world); ""
+// when it plays, else what is wrong with it. Recording must be suspended first.
+std::string WatchReplay(const std::string& path);
+// Per watch: set once the watched replay has played to its end, or parted from its recording.
+bool WatchEnded();
+// Stops watching: the keyboard reaches the game again, and the line "replay ended at frame ..."
+// (or "stopped") goes to standard output.
+void StopWatching();
+
 // "korvel --replays": lists the recorded games, newest first; the exit status.
 int PrintReplays();

@@ -10,6 +10,8 @@ ReplayMode replayMode = REPLAY_OFF;
 std::string recordPath;
 std::string playPath;
 uint32_t outOfStepAt = 0;
+bool replayPaced = true;
+std::string lastSavedReplay;
 
 int OpenReplay() {
     return START_GAME;
@@ -25,6 +27,22 @@ bool ReplaySetsFpsm() {
 }
 
 void FinishReplay() {}
+
+bool SavesEachGame() {
+    return false;
+}
+
+void SuspendRecording() {}
+
+std::string WatchReplay(const std::string&) {
+    return "the browser plays no replays";
+}
+
+bool WatchEnded() {
+    return false;
+}
+
+void StopWatching() {}
 
 int PrintReplays() {
     printf("The browser keeps no replays.\n");

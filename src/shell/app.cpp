@@ -9,8 +9,11 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "../flow/difficulty.h"
 #include "../flow/frame.h"
 #include "../flow/screens.h"
+#include "../flow/showcase.h"
+#include "../flow/table.h"
 #include "../glfont.h"
 #include "../player/pickups.h"
 #include "../player/player.h"
@@ -108,6 +111,7 @@ static void CloseSoundAndSdl() {
 // before anything is written. A replay being played writes no options.
 static void ReadChoices(int argc, char** argv) {
     windowChoice = ReadSavedOptions();
+    difficultyChoice = ReadDifficultyChoice(OptionsFile());
     int outcome = ParseCommandLine(argc, argv);
     if (outcome == START_GAME) outcome = OpenReplay();
     if (outcome != START_GAME) exit(outcome);
@@ -125,6 +129,7 @@ static void ReadSettings() {
     atexit(Savehighscore);
     ReadLevel();
     StartRecording();
+    if (TableKept()) ReadTable();
 }
 
 void Init(int argc, char** argv, const char*) {
@@ -176,6 +181,7 @@ void HandleEvents() {
     while (SDL_PollEvent(&event)) {
         TakeKeyEvent(event);
         TakeControllerEvent(event);
+        if (ShowcaseTakesEvent(event)) continue;
         if (event.type == SDL_QUIT) quit = true;
         if (event.type == SDL_VIDEORESIZE) resize = event.resize;
         if (IsPausePress(event)) {
@@ -192,6 +198,10 @@ void HandleEvents() {
     if (stopRequested) quit = true;
 }
 
+void SeedGameRandom() {
+    srand(randomNumberSeed);
+}
+
 void LoopTurn() {
     const bool moves = !paused;
     if (moves) BeginReplayFrame();
@@ -199,6 +209,7 @@ void LoopTurn() {
     if (moves) EndReplayFrame();
     if (paused) RestUntilEvent();
     HandleEvents();
+    RunShowcase();
     if (quit) FinishReplay();
 }
 

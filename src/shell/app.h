@@ -27,6 +27,8 @@ void PlaySound(Mix_Chunk* chunk);
 // holds a mistake. At process exit the high score is saved first, then the sound stops, the mixer
 // closes and SDL shuts down, however the program ends after the command line has been read.
 void Init(int argc, char** argv, const char* windowname);
+// Seeds the game's random generator with randomNumberSeed, as start-up does (a fresh run).
+void SeedGameRandom();
 // One turn of the main loop: a frame, the rest while paused, then the events.
 void LoopTurn();
 // The main loop: one frame, then the event queue; returns 1 once quit is set.

@@ -9,3 +9,10 @@ extern const char* const MUSIC_FILE;
 // the desktop; WebGL knows neither, and takes GL_CLAMP_TO_EDGE and GL_LUMINANCE_ALPHA.
 extern const int FONT_WRAP;
 extern const int FONT_INTERNAL_FORMAT;
+
+// Whether the score table is kept where no game's replay is: the browser keeps no replays, and its
+// table's entries have none to watch. The desktop keeps the table where it keeps each game's replay.
+extern const bool SCORES_WITHOUT_REPLAYS;
+// After the game has written a save of its own (the score table): the browser copies its saves to
+// its storage; the desktop's are on the disk already.
+void KeepWrittenSave();

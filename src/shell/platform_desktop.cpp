@@ -10,6 +10,9 @@
 const char* const MUSIC_FILE = "music1.xm";
 const int FONT_WRAP = GL_CLAMP;
 const int FONT_INTERNAL_FORMAT = 2;
+const bool SCORES_WITHOUT_REPLAYS = false;
+
+void KeepWrittenSave() {}
 
 // The game draws from rand(), seeded once with randomNumberSeed: replays follow that sequence. The
 // music library (libmikmod, under SDL_mixer's module player) calls random() on the audio thread, and

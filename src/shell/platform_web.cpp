@@ -20,6 +20,7 @@
 const char* const MUSIC_FILE = "music1.ogg";
 const int FONT_WRAP = GL_CLAMP_TO_EDGE;
 const int FONT_INTERNAL_FORMAT = GL_LUMINANCE_ALPHA;
+const bool SCORES_WITHOUT_REPLAYS = true;
 
 // The page's file system holds the game as installed: the program here, its data in
 // ../share/korvel, the player's files under $HOME, which the page keeps in the browser's storage.
@@ -27,6 +28,10 @@ static const char* const PROGRAM_PATH = "/usr/bin/korvel";
 
 void KeepSaves() {
     EM_ASM(Module.keepSaves());
+}
+
+void KeepWrittenSave() {
+    KeepSaves();
 }
 
 // The three values of "highscore.txt".

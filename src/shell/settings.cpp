@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "../flow/difficulty.h"
 #include "app.h"
 #include "files.h"
 
@@ -79,7 +80,7 @@ void TameSettings() {
 }
 
 void ReadLevel() {
-    FILE* f = fopen(ConfigFile("level.txt").c_str(), "r");
+    FILE* f = fopen(LevelFileInForce().c_str(), "r");
     if (!f) {
         printf("ERROR LOADING LEVEL, USING DEFAULTS!\n");
         fflush(stdout);

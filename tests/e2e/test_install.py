@@ -24,8 +24,9 @@ from test_game import DEFAULT_HIGHSCORE, Game, check, find_pixels, own_name, pol
 APP_ID = "io.github.korvel.Korvel"
 PROGRAMS = (("korvel", (480, 800)), ("korvel-landscape", (800, 480)))
 BIN, DATA = "games", "share/games/korvel"  # under the prefix, as Debian's games policy has them
-GAME_DATA = ("font.fnt", "font-sharp.fnt", "LICENSE-DejaVu.txt", "music1.xm", "boom.wav", "powerup.wav",
-             "shoot1.wav", "shoot2.wav", "shoot3.wav", "selectmove.wav", "level.txt", "icon.bmp")
+GAME_DATA = ("font.fnt", "font-sharp.fnt", "LICENSE-DejaVu.txt", "music1.xm", "boom.wav", "powerup.wav", "shoot1.wav", "shoot2.wav",
+             "shoot3.wav", "selectmove.wav", "level.txt", "icon.bmp", "levels/easy.txt", "levels/normal.txt",
+             "levels/hard.txt", "demo-portrait.korvel-replay", "demo-landscape.korvel-replay")
 LAYOUT = ([BIN + "/" + program for program, _ in PROGRAMS] + [BIN + "/korvel-level"] +
           [DATA + "/" + name for name in GAME_DATA] +
           ["share/applications/%s.desktop" % APP_ID, "share/applications/%s.Landscape.desktop" % APP_ID,
