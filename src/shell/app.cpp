@@ -14,6 +14,7 @@
 #include "../glfont.h"
 #include "../player/pickups.h"
 #include "../player/player.h"
+#include "../replay/replay.h"
 #include "../world/effects.h"
 #include "command_line.h"
 #include "display.h"
@@ -21,8 +22,8 @@
 #include "icon.h"
 #include "input.h"
 #include "platform.h"
-#include "../replay/replay.h"
 #include "settings.h"
+#include "touch.h"
 #include "window.h"
 
 bool quit = false;
@@ -181,17 +182,20 @@ void HandleEvents() {
         TakeControllerEvent(event);
         if (event.type == SDL_QUIT) quit = true;
         if (event.type == SDL_VIDEORESIZE) resize = event.resize;
-        if (IsPausePress(event)) {
-            paused = !paused;
-            // Resuming restarts the frame clock, so the next frame does not measure the pause.
-            if (!paused) RestartFrameClock();
-        }
+        if (IsPausePress(event)) TogglePause();
         if (event.type != SDL_KEYDOWN) continue;
         if (event.key.keysym.sym == SDLK_ESCAPE) quit = true;
         if (IsFullscreenToggle(event.key.keysym) && replayMode != REPLAY_PLAY) ToggleFullscreen();
     }
     if (resize.w > 0 && resize.h > 0) ResizeWindow(resize.w, resize.h);
     if (stopRequested) quit = true;
+    FollowTouch();
+}
+
+void TogglePause() {
+    paused = !paused;
+    // Resuming restarts the frame clock, so the next frame does not measure the pause.
+    if (!paused) RestartFrameClock();
 }
 
 // Makes the game's generator state the one rand() draws from, or the other one; nothing before

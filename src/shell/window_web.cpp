@@ -2,6 +2,7 @@
 #include "window.h"
 
 #include <SDL/SDL.h>
+#include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <algorithm>
@@ -13,15 +14,6 @@
 #include "orientation.h"
 #include "web.h"
 
-// The browser goes fullscreen only inside a key or click handler: asked outside one, it waits for
-// the next.
-static void ShowFullscreen(bool fullscreen) {
-    if (fullscreen)
-        emscripten_request_fullscreen("#canvas", 1);
-    else
-        emscripten_exit_fullscreen();
-}
-
 void WindowFailed() {
     fprintf(stderr, "korvel: this browser gives no WebGL canvas: %s\n", SDL_GetError());
     exit(1);
@@ -31,7 +23,8 @@ void OpenGameWindow() {
     if (!SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 24, SDL_OPENGL | SDL_DOUBLEBUF)) WindowFailed();
     FollowCanvasSize();
     ChangeSize(WINDOW_WIDTH, WINDOW_HEIGHT);
-    if (windowChoice.fullscreen) ShowFullscreen(true);
+    // The browser goes fullscreen only inside a key or click handler: the page asks at the first.
+    if (windowChoice.fullscreen) EM_ASM(Module.fullscreenAtFirstGesture());
 }
 
 void FollowCanvasSize() {
@@ -49,10 +42,6 @@ void FollowCanvasSize() {
 // The page, not the window manager, sizes the canvas: FollowCanvasSize keeps up with it.
 void ResizeWindow(int, int) {}
 
-void ToggleFullscreen() {
-    windowChoice.fullscreen = !windowChoice.fullscreen;
-    windowChoiceMade = true;
-    ShowFullscreen(windowChoice.fullscreen);
-    WriteOptions(OptionsFile(), windowChoice);
-    KeepSaves();
-}
+// F11 and Alt+Enter: the page's own key handler has asked the browser already, the one place it
+// may, and korvel_fullscreen_changed (platform_web.cpp) records the mode once the browser has switched.
+void ToggleFullscreen() {}
