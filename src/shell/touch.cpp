@@ -93,10 +93,9 @@ void TouchUp(int id) {
 // What the last frame's movement of the ship along one axis paid of what it owed: a ship held
 // back (at the field's edge) while its key was pressed owes nothing more that way.
 static void Settle(float* owed, float moved, bool pressed) {
-    const float MAX_STEP = 3 * SHIP_SPEED * std::max(1.0f, fpsm); // a longer move is a new ship
     if (pressed && moved == 0)
         *owed = 0;
-    else if (std::fabs(moved) < MAX_STEP)
+    else
         *owed -= moved;
 }
 
@@ -110,7 +109,7 @@ static void FollowShip() {
     }
     followed = ship;
     if (ship) shipX = ship->x, shipY = ship->y;
-    // The ship stops within half a step of where the finger has taken it.
+    // The ship stops within half a step (at the coming frame's fpsm) of where the finger has taken it.
     const float near = SHIP_SPEED * std::max(1.0f, fpsm) / 2;
     held.right = owedX > near;
     held.left = owedX < -near;
