@@ -305,11 +305,19 @@ async function shipAtRest(page, landscape, was) {
   }
 }
 
-// Whether the canvas stays the same for a while: a paused game draws nothing.
+// Whether the canvas stays the same for a while: a paused game draws nothing, a running one moves
+// its background every frame. Of three looks, two in a row alike will do: a busy machine may
+// deliver one screenshot mid-change.
 async function still(page) {
-  const a = await (await page.$('#canvas')).screenshot({ encoding: 'base64' });
-  await sleep(700);
-  return a === await (await page.$('#canvas')).screenshot({ encoding: 'base64' });
+  const shot = () => page.$('#canvas').then((c) => c.screenshot({ encoding: 'base64' }));
+  let last = await shot();
+  for (let i = 0; i < 2; i++) {
+    await sleep(700);
+    const now = await shot();
+    if (now === last) return true;
+    last = now;
+  }
+  return false;
 }
 
 const readFs = (page, file) => page.evaluate((f) => { try { return Module.FS.readFile(f, { encoding: 'utf8' }); } catch (e) { return ''; } }, file);
