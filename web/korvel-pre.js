@@ -55,17 +55,20 @@ var Module = typeof Module != 'undefined' ? Module : {};
   });
 
   // What the game does is also said on the console, where the tests follow it.
+  // The sound's state is said once per page, though the game may start again after Escape.
+  var soundFollowed = false;
   Module.gameStarted = function () {
     say('');
     Module.startedAt = performance.now();
     Module.canvas.focus();
-    if (SDL.audioContext) SDL.audioContext.addEventListener('statechange', function () {
+    if (SDL.audioContext && !soundFollowed) SDL.audioContext.addEventListener('statechange', function () {
       console.log('korvel: sound ' + SDL.audioContext.state);
     });
+    soundFollowed = true;
     console.log('korvel: started after ' + Math.round(Module.startedAt) + ' ms');
   };
   Module.gameEnded = function () {
-    say('Korvel has ended. Reload the page to play again.');
+    say('Korvel has ended. Press a key or tap to play again.');
     Module.keepSaves(function () { console.log('korvel: ended, saves kept'); });
   };
 
@@ -95,17 +98,26 @@ var Module = typeof Module != 'undefined' ? Module : {};
     byId('sound-line').remove();
     window.removeEventListener('keydown', soundStarts, true);
     window.removeEventListener('mousedown', soundStarts, true);
+    window.removeEventListener('touchend', soundStarts, true);
   };
   window.addEventListener('keydown', soundStarts, true);
   window.addEventListener('mousedown', soundStarts, true);
+  window.addEventListener('touchend', soundStarts, true);
 
   // A tuner's own file replaces the player's copy, which the game reads at start: kept, then the page
   // starts again with it.
   var install = function (input, name) {
     byId(input).addEventListener('change', function (event) {
       var file = event.target.files[0];
+      event.target.value = '';
       if (!file) return;
       file.arrayBuffer().then(function (bytes) {
+        var problem = Module.fileProblem(name, new Uint8Array(bytes));
+        if (problem) {
+          say('Korvel cannot use ' + file.name + ': ' + problem + '. Your ' + name + ' in force stays.');
+          console.log('korvel: refused ' + name + ': ' + problem);
+          return;
+        }
         FS.mkdirTree(CONFIG);
         FS.writeFile(CONFIG + '/' + name, new Uint8Array(bytes));
         Module.keepSaves(function () { location.reload(); });

@@ -19,8 +19,9 @@ endforeach()
 
 set(WEB_COMPILE "SHELL:-include ${CMAKE_SOURCE_DIR}/src/shell/sdl_web.h")
 set(WEB_LINK -sLEGACY_GL_EMULATION=1 -sALLOW_MEMORY_GROWTH=1 -sMINIFY_HTML=0 -lidbfs.js
-  -sEXPORTED_RUNTIME_METHODS=[FS]
-  "SHELL:--shell-file ${CMAKE_SOURCE_DIR}/web/shell.html" "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-pre.js")
+  -sEXPORTED_RUNTIME_METHODS=[FS,ccall]
+  "SHELL:--shell-file ${CMAKE_SOURCE_DIR}/web/shell.html" "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-pre.js"
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-input.js")
 foreach(file ${WEB_DATA})
   file(RELATIVE_PATH name ${KORVEL_NATIVE_BUILD}/run ${file})
   if(name MATCHES "^\\.\\.")
@@ -37,14 +38,17 @@ foreach(orientation portrait landscape)
   if(orientation STREQUAL landscape)
     set(page korvel-landscape)
   endif()
-  add_executable(${page} ${GAME_SOURCES} bench/scenes.cpp bench/bench_web.cpp)
-  target_include_directories(${page} PRIVATE src)
+  # The level checker's verdict tells the page why a level file it is offered cannot be used.
+  add_executable(${page} ${GAME_SOURCES} bench/scenes.cpp bench/bench_web.cpp
+    tools/korvel-level/level_check.cpp)
+  target_include_directories(${page} PRIVATE src tools/korvel-level)
   target_compile_options(${page} PRIVATE ${WEB_COMPILE})
   target_compile_definitions(${page} PRIVATE KORVEL_VERSION="${PROJECT_VERSION}"
     KORVEL_DATA_FROM_BIN="../share/korvel")
   target_link_options(${page} PRIVATE ${WEB_LINK})
   set_target_properties(${page} PROPERTIES SUFFIX .html RUNTIME_OUTPUT_DIRECTORY ${KORVEL_WEB_OUT}
-    LINK_DEPENDS "${CMAKE_SOURCE_DIR}/web/shell.html;${CMAKE_SOURCE_DIR}/web/korvel-pre.js;${WEB_DATA}")
+    LINK_DEPENDS
+    "${CMAKE_SOURCE_DIR}/web/shell.html;${CMAKE_SOURCE_DIR}/web/korvel-pre.js;${CMAKE_SOURCE_DIR}/web/korvel-input.js;${WEB_DATA}")
 endforeach()
 target_compile_definitions(korvel PRIVATE KORVEL_LANDSCAPE=0)
 target_compile_definitions(korvel-landscape PRIVATE KORVEL_LANDSCAPE=1)

@@ -20,6 +20,9 @@
 // Marker target of each menu entry.
 static const float ENTRY_X[3] = {-120, -120, -45};
 static const float ENTRY_Y[3] = {-15, -65, -115};
+// Each entry's line for a tap: from below its text's baseline (0, -50, -100) to above its top.
+static const float ENTRY_LINE_SPACING = 50;
+static const float ENTRY_LINE_BELOW = 18, ENTRY_LINE_ABOVE = 32;
 
 // Text centred at (x, y, z), scaled, in its own font bracket.
 static void CentredText(const char* text, float x, float y, float z, float scale) {
@@ -56,6 +59,20 @@ void StartGame(bool withSecondPlayer) {
     }
     AddObject(player2);
     score[1] = 0;
+}
+
+int MenuSelection() {
+    for (int i = 0; i < nAnim; i++)
+        if (const Menu* menu = dynamic_cast<const Menu*>(anim[i])) return menu->option;
+    return -1;
+}
+
+int MenuEntryAt(float y) {
+    for (int entry = 0; entry < 3; entry++) {
+        const float baseline = -ENTRY_LINE_SPACING * entry;
+        if (y > baseline - ENTRY_LINE_BELOW && y < baseline + ENTRY_LINE_ABOVE) return entry;
+    }
+    return -1;
 }
 
 void Menu::fire(const unsigned char* keys) {

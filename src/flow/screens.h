@@ -45,6 +45,11 @@ class Life : public Animation {
     void update() override;
 };
 
+// The entry the open title menu has selected (0 to 2), or -1 when no menu is open.
+int MenuSelection();
+// The title menu's entry whose line holds the height y (world units), or -1: what a tap chooses.
+int MenuEntryAt(float y);
+
 // Starts a game with one or two ships: the world is emptied and the game counters reset.
 void StartGame(bool withSecondPlayer);
 // The menu's help line, naming the keys in force: "RESET HIGHSCORE: R     TOGGLE V-SYNC: V  (REQUIRES

@@ -24,8 +24,7 @@ int lives = 0;
 int score[2] = {0, 0};
 bool twoPlayers = false;
 
-// Movement per frame, shot speed, the death sequence's start and the life bar's size.
-static const float SHIP_SPEED = 5;
+// Shot speed, the death sequence's start and the life bar's size.
 static const float SHOT_SPEED = 6;
 static const float DEATH_FLASH = 175;
 static const int LIFE_BAR_FULL = 200;

@@ -8,6 +8,9 @@ constexpr int GUN_STRAIGHT = 0;
 constexpr int GUN_CHARGE = 1;
 constexpr int GUN_LIGHTNING = 2;
 
+// A ship's movement per frame at 60 frames per second, world units along each axis.
+constexpr float SHIP_SPEED = 5;
+
 // A ship flown from the keyboard. flash drives its phases: below 0.1 active, up to 110 blinking,
 // 110 to 120 a still pause, above 120 the explosions of its death sequence.
 class Player : public Object {

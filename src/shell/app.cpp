@@ -26,6 +26,7 @@
 #include "input.h"
 #include "platform.h"
 #include "settings.h"
+#include "touch.h"
 #include "window.h"
 
 bool quit = false;
@@ -184,18 +185,21 @@ void HandleEvents() {
         if (ShowcaseTakesEvent(event)) continue;
         if (event.type == SDL_QUIT) quit = true;
         if (event.type == SDL_VIDEORESIZE) resize = event.resize;
-        if (IsPausePress(event)) {
-            paused = !paused;
-            // Resuming restarts the frame clock, so the next frame does not measure the pause.
-            if (!paused) RestartFrameClock();
-            if (paused) KeepPausedFrame();
-        }
+        if (IsPausePress(event)) TogglePause();
         if (event.type != SDL_KEYDOWN) continue;
         if (event.key.keysym.sym == SDLK_ESCAPE) quit = true;
         if (IsFullscreenToggle(event.key.keysym) && replayMode != REPLAY_PLAY) ToggleFullscreen();
     }
     if (resize.w > 0 && resize.h > 0) ResizeWindow(resize.w, resize.h);
     if (stopRequested) quit = true;
+    FollowTouch();
+}
+
+void TogglePause() {
+    paused = !paused;
+    // Resuming restarts the frame clock, so the next frame does not measure the pause.
+    if (!paused) RestartFrameClock();
+    if (paused) KeepPausedFrame();
 }
 
 void SeedGameRandom() {

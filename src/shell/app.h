@@ -37,8 +37,11 @@ int Run();
 int Quit();
 // Takes the pending SDL events: Escape and the window's close request quit, the pause key (P) and a
 // controller's Start pause, F11 and Alt+Enter switch between window and fullscreen (not while a
-// replay plays); the controllers' other events go to the input layer.
+// replay plays); the controllers' other events go to the input layer. Then the fingers' keys for
+// the next frame are set (FollowTouch).
 void HandleEvents();
+// The pause key's work: pauses, or resumes with the frame clock restarted.
+void TogglePause();
 // Sleeps, looking every few milliseconds, until an event is queued or SIGINT or SIGTERM has asked
 // the game to stop: a paused game rests instead of spinning. (SDL_WaitEvent polls the same way in
 // SDL 1.2, but a signal would not end its wait.)

@@ -15,6 +15,8 @@
 #include <filesystem>
 
 #include "files.h"
+#include "platform.h"
+#include "touch.h"
 
 // Everything a player can rebind, in the order of the controls file.
 enum Action {
@@ -97,9 +99,6 @@ static const char* const CONTROLLER_HINT = "SDL12COMPAT_USE_GAME_CONTROLLERS";
 // SDL 2's game-controller buttons: A (south) 0, B 1, X 2, Y 3, Back 4, Guide 5, Start 6, the
 // stick buttons 7 and 8, the shoulders 9 and 10, the d-pad 11 to 14.
 static const PadButtons GAME_CONTROLLER_BUTTONS = {0, 6, 11};
-// Linux's own numbering of the common pads (the xpad driver's): A 0, B 1, X 2, Y 3, the shoulders
-// 4 and 5, Back 6, Start 7, Guide 8; the d-pad is the first hat.
-static const PadButtons LINUX_JOYSTICK_BUTTONS = {0, 7, -1};
 
 static bool GameControllerLayout() {
     const char* hint = getenv(CONTROLLER_HINT);
@@ -107,7 +106,7 @@ static bool GameControllerLayout() {
 }
 
 PadButtons PadLayout() {
-    return GameControllerLayout() ? GAME_CONTROLLER_BUTTONS : LINUX_JOYSTICK_BUTTONS;
+    return GameControllerLayout() ? GAME_CONTROLLER_BUTTONS : PLATFORM_PAD_BUTTONS;
 }
 
 void PrepareControllers() {
@@ -213,10 +212,10 @@ void SubstituteKeys(const Uint8* ship, const Uint8* menu) {
     playedMenuKeys = menu;
 }
 
-// The keyboard as it is while the keys are the defaults and no controller plays; otherwise out,
-// cleared, for the caller to fill.
+// The keyboard as it is while the keys are the defaults and no controller or finger plays;
+// otherwise out, cleared, for the caller to fill.
 static Uint8* KeysToFill(Uint8* out) {
-    if (!controlsRead && !padsInUse) return nullptr;
+    if (!controlsRead && !padsInUse && !touchInUse) return nullptr;
     memset(out, 0, SDLK_LAST);
     return out;
 }
@@ -232,6 +231,7 @@ const Uint8* ShipKeys() {
             keys[ACTION[first + i].key] = Held(first + i) || Holds(pads[p], PadInput(i));
     }
     keys[ACTION[P1_SOLO_FIRE].key] = Held(P1_SOLO_FIRE);
+    PressTouchShipKeys(keys);
     return keys;
 }
 
@@ -241,16 +241,33 @@ static bool AnyPadHolds(PadInput input) {
     return false;
 }
 
+// Enter (without Alt, which switches the fullscreen) and Space choose in the menu and leave the
+// game-over screen, besides the fire keys.
+static bool ChoiceKeyHeld() {
+    const Uint8* keys = Keyboard();
+    const bool enter = (keys[SDLK_RETURN] || keys[SDLK_KP_ENTER]) && !(SDL_GetModState() & KMOD_ALT);
+    return enter || keys[SDLK_SPACE];
+}
+
 const Uint8* MenuKeys() {
     static Uint8 keys[SDLK_LAST];
     if (playedMenuKeys) return playedMenuKeys;
-    if (!KeysToFill(keys)) return Keyboard();
+    memset(keys, 0, sizeof keys);
     for (int a : {P1_SOLO_FIRE, P2_FIRE, RESET_HIGHSCORE, TOGGLE_VSYNC, TOGGLE_SOUND})
         keys[ACTION[a].key] = Held(a);
     keys[ACTION[P1_UP].key] = Held(P1_UP) || AnyPadHolds(UP);
     keys[ACTION[P1_DOWN].key] = Held(P1_DOWN) || AnyPadHolds(DOWN);
-    keys[ACTION[P1_FIRE].key] = Held(P1_FIRE) || AnyPadHolds(FIRE);
+    keys[ACTION[P1_FIRE].key] = Held(P1_FIRE) || AnyPadHolds(FIRE) || ChoiceKeyHeld();
+    PressTouchMenuKeys(keys);
     return keys;
+}
+
+bool GameUsesKey(SDLKey key) {
+    for (int a = 0; a < ACTIONS; a++)
+        if (Bound(a, key)) return true;
+    for (SDLKey k : {SDLK_ESCAPE, SDLK_c, SDLK_RETURN, SDLK_KP_ENTER, SDLK_SPACE})
+        if (k == key) return true;
+    return false;
 }
 
 std::string MenuSwitchKeys(SDLKey key) {

@@ -8,19 +8,22 @@
 #include <vector>
 
 // The ships and the screens keep reading the keys of the default controls; these arrays hold them
-// as the player's own keys and the controllers press them. With no controls file and no
-// controller, both are SDL's own key-state array. A key pressed since the last frame counts as
-// held in them for this frame, released or not.
+// as the player's own keys, the controllers and the fingers (touch.h) press them. With no controls
+// file, no controller and no finger, the ships' array is SDL's own key-state array. A key pressed
+// since the last frame counts as held in them for this frame, released or not.
 //
 // Per frame: the ships' keys: arrows, / and Z for player 1 (the first controller), W, S, A, D and
 // B for player 2 (the second controller), and C (hits cost nothing).
 const Uint8* ShipKeys();
 // Per frame: the menu's and the game-over screen's keys: Up, Down, Z, / and B, and R, V and S.
-// Either controller moves the selection and chooses.
+// Either controller moves the selection and chooses; Enter (without Alt) and Space choose too, as /.
 const Uint8* MenuKeys();
 // While a replay plays, ShipKeys and MenuKeys return these arrays (indexed by SDLKey) instead;
 // nullptr for both goes back to the keyboard and the controllers.
 void SubstituteKeys(const Uint8* ship, const Uint8* menu);
+
+// Whether the game reads the key: a key of the controls in force, Escape, C, Enter or Space.
+bool GameUsesKey(SDLKey key);
 
 // The keys in force for the menu switch whose default key is key (R, V or S), as the menu's help
 // line names them: "R" with the default controls, "F1" or "X/Y" once moved.

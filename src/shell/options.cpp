@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "files.h"
+#include "touch.h"
 
 WindowChoice windowChoice;
 bool windowChoiceMade = false;
@@ -18,17 +19,23 @@ static const char* const SHARED_OPTIONS_FILE = "options.txt";
 // Only this much of the options file is read: its lines need a few dozen bytes.
 static const size_t OPTIONS_LIMIT = 4096;
 
-bool ParseScale(const char* text, float* scale) {
-    if (strcmp(text, "fit") == 0) {
-        *scale = 0;
-        return true;
-    }
+// A decimal number from low to high into *value; false (and *value untouched) for anything else.
+static bool ParseInRange(const char* text, float low, float high, float* value) {
     char* end = nullptr;
-    const float value = std::strtof(text, &end);
-    if (end == text || *end != '\0' || !std::isfinite(value) || value < MIN_SCALE || value > MAX_SCALE)
-        return false;
-    *scale = value;
+    const float read = std::strtof(text, &end);
+    if (end == text || *end != '\0' || !std::isfinite(read) || read < low || read > high) return false;
+    *value = read;
     return true;
+}
+
+bool ParseScale(const char* text, float* scale) {
+    if (strcmp(text, "fit") != 0) return ParseInRange(text, MIN_SCALE, MAX_SCALE, scale);
+    *scale = 0;
+    return true;
+}
+
+bool ParseTouchSensitivity(const char* text, float* value) {
+    return ParseInRange(text, MIN_TOUCH_SENSITIVITY, MAX_TOUCH_SENSITIVITY, value);
 }
 
 // Applies one "key: value" line of the options file; any other line changes nothing.
@@ -41,6 +48,9 @@ static void ReadOptionLine(std::string line, WindowChoice* choice) {
     const std::string scaleKey = "scale: ";
     if (line.compare(0, scaleKey.size(), scaleKey) == 0)
         ParseScale(line.c_str() + scaleKey.size(), &choice->scale);
+    const std::string touchKey = "touch: ";
+    if (line.compare(0, touchKey.size(), touchKey) == 0)
+        ParseTouchSensitivity(line.c_str() + touchKey.size(), &touchSensitivity);
 }
 
 WindowChoice ReadOptions(const std::string& path) {
@@ -59,12 +69,14 @@ WindowChoice ReadOptions(const std::string& path) {
 bool WriteOptions(const std::string& path, const WindowChoice& choice) {
     char scale[32] = "fit";
     if (choice.scale > 0) snprintf(scale, sizeof scale, "%g", choice.scale);
-    char text[96];
-    const int length = snprintf(text, sizeof text, "mode: %s\nscale: %s\n",
-                                choice.fullscreen ? "fullscreen" : "window", scale);
-    // The smoothing line is written only when it differs from the default.
+    char text[128];
+    int length = snprintf(text, sizeof text, "mode: %s\nscale: %s\n",
+                          choice.fullscreen ? "fullscreen" : "window", scale);
+    // The smoothing and touch lines are written only when they differ from the default.
     if (choice.smooth != WindowChoice().smooth)
-        snprintf(text + length, sizeof text - length, "smooth: %s\n", choice.smooth ? "on" : "off");
+        length += snprintf(text + length, sizeof text - length, "smooth: %s\n", choice.smooth ? "on" : "off");
+    if (touchSensitivity != DEFAULT_TOUCH_SENSITIVITY)
+        snprintf(text + length, sizeof text - length, "touch: %g\n", touchSensitivity);
     return WriteFileDurably(path, text);
 }
 

@@ -2,6 +2,8 @@
 // build picks one file that defines them (platform_desktop.cpp or platform_web.cpp).
 #pragma once
 
+#include "input.h"
+
 // The music's file in the data folder: the tracker module on the desktop, the tune rendered from it
 // on the browser, which cannot play a module.
 extern const char* const MUSIC_FILE;
@@ -16,3 +18,6 @@ extern const bool SCORES_WITHOUT_REPLAYS;
 // After the game has written a save of its own (the score table): the browser copies its saves to
 // its storage; the desktop's are on the disk already.
 void KeepWrittenSave();
+// The controllers' buttons as the platform's own SDL library numbers them, without a mapping of
+// its own.
+extern const PadButtons PLATFORM_PAD_BUTTONS;

@@ -1,6 +1,6 @@
 // platform_web.cpp -- the browser's shell: the page's entry point and main-loop driver, saves kept in
-// the browser's storage, SDL 1.2's key names for the controls file, and controllers that the
-// browser shows only once a button is pressed.
+// the browser's storage, SDL 1.2's key names for the controls file, controllers that the browser
+// shows only once a button is pressed, and what the page hands to the game (korvel_* below).
 #include "platform.h"
 
 #include <GL/gl.h>
@@ -8,19 +8,28 @@
 #include <SDL/SDL_mixer.h>
 #include <emscripten.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
+#include "../flow/screens.h"
+#include "../world/object.h"
 #include "app.h"
 #include "display.h"
 #include "files.h"
 #include "input.h"
+#include "level_check.h"
 #include "settings.h"
+#include "touch.h"
 #include "web.h"
+#include "window.h"
 
 const char* const MUSIC_FILE = "music1.ogg";
 const int FONT_WRAP = GL_CLAMP_TO_EDGE;
 const int FONT_INTERNAL_FORMAT = GL_LUMINANCE_ALPHA;
 const bool SCORES_WITHOUT_REPLAYS = true;
+// The browser's standard gamepad: A (south) 0, Start 9, the d-pad 12 to 15 (up, down, left, right).
+const PadButtons PLATFORM_PAD_BUTTONS = {0, 9, 12};
 
 // The page's file system holds the game as installed: the program here, its data in
 // ../share/korvel, the player's files under $HOME, which the page keeps in the browser's storage.
@@ -58,7 +67,7 @@ static void SaveWhenChanged() {
 }
 
 // Escape or the menu's EXIT: the loop and the sound stop, "highscore.txt" is written as at the
-// desktop's exit, and the page says so.
+// desktop's exit, and the page says so; it starts the game again at a key or tap (korvel_restart).
 static void EndGame() {
     emscripten_cancel_main_loop();
     Mix_HaltMusic();
@@ -79,6 +88,98 @@ static void WebTurn() {
         LoopTurn();
     SaveWhenChanged();
     if (quit) EndGame();
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the page hands to the game
+
+// A finger on the canvas: kind 0 lands, 1 moves, 2 lifts; x and y in the canvas's pixels.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvel_touch(int kind, int finger, float x, float y) {
+    if (kind == 0) TouchDown(finger, x, y);
+    if (kind == 1) TouchMove(finger, x, y);
+    if (kind == 2) TouchUp(finger);
+}
+
+// The page's pause button.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvel_toggle_pause() {
+    TogglePause();
+}
+
+// The page was hidden: the game pauses as with its pause key, and stays paused until the player
+// resumes it.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvel_page_hidden() {
+    if (!paused) TogglePause();
+}
+
+// The browser has entered or left fullscreen: "options.txt" records the mode when it has changed.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvel_fullscreen_changed(int fullscreen) {
+    if (windowChoice.fullscreen == (fullscreen != 0)) return;
+    windowChoice.fullscreen = fullscreen != 0;
+    windowChoiceMade = true;
+    WriteOptions(OptionsFile(), windowChoice);
+    KeepSaves();
+}
+
+// Whether a key (Emscripten's SDL number) pressed with these modifiers is the game's: the page
+// leaves every other key to the browser (reload, zoom, tab, history, developer tools).
+extern "C" EMSCRIPTEN_KEEPALIVE int korvel_game_key(int key, int ctrl, int alt, int meta) {
+    const auto modifierPlays = [](bool held, SDLKey left, SDLKey right) {
+        return !held || GameUsesKey(left) || GameUsesKey(right);
+    };
+    return GameUsesKey(SDLKey(key)) && modifierPlays(ctrl, SDLK_LCTRL, SDLK_RCTRL) &&
+           modifierPlays(alt, SDLK_LALT, SDLK_RALT) && modifierPlays(meta, SDLK_LGUI, SDLK_RGUI);
+}
+
+// After Escape or EXIT: the game starts again at the title menu, with this run's settings and saves.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvel_restart() {
+    if (!quit) return;
+    quit = false;
+    paused = false;
+    KillAllObjects();
+    while (nAnim > 0)
+        RemoveAnimation(0);
+    AddAnimation(new Menu());
+    ResetTouch();
+    if (sfx::music) Mix_PlayMusic(sfx::music, -1);
+    RestartFrameClock();
+    emscripten_set_main_loop(WebTurn, 0, 0);
+    EM_ASM(Module.gameStarted());
+}
+
+// What is wrong with a level file the player offers, in a line: the line where the game's reading
+// stops and why; "" when the game can use it. The level in force is read again afterwards.
+static std::string LevelProblem(const char* path) {
+    LevelReport report;
+    std::string error;
+    const bool read = CheckLevel(path, &report, &error);
+    ReadLevel();
+    if (!read) return error;
+    if (!report.stopped) return "";
+    return "line " + std::to_string(report.stop.line) + ": " + report.stop.hintText;
+}
+
+// The same for a controls file: its first line that cannot be used, and how many more there are.
+// The controls in force are read again afterwards.
+static std::string ControlsProblem(const char* path) {
+    std::vector<std::string> problems = LoadControls(path);
+    LoadControls(ConfigFile("controls.txt"));
+    if (problems.empty()) return "";
+    std::string first = problems[0];
+    if (first.compare(0, strlen(path), path) == 0) first.erase(0, strlen(path));
+    if (first.size() > 1 && first[0] == ':' && isdigit(static_cast<unsigned char>(first[1])))
+        first = "line " + first.substr(1);
+    else if (!first.empty() && first[0] == ':')
+        first.erase(0, 2);
+    if (problems.size() > 1) first += " (and " + std::to_string(problems.size() - 1) + " more)";
+    return first;
+}
+
+// The page's check of a level.txt or controls.txt (name) the player loads, written at path before it
+// replaces the player's copy: what is wrong with it, or "" when the game can use it.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* korvel_file_problem(const char* name, const char* path) {
+    static std::string problem;
+    problem = strcmp(name, "level.txt") == 0 ? LevelProblem(path) : ControlsProblem(path);
+    return problem.c_str();
 }
 
 int main(int argc, char** argv) {

@@ -27,8 +27,10 @@ extern bool windowChoiceMade;
 // *scale untouched) for anything else.
 bool ParseScale(const char* text, float* scale);
 // The choice stored at path; a missing, damaged or hostile file gives the defaults, line by line.
+// Its "touch: <value>" line sets touchSensitivity (touch.h).
 WindowChoice ReadOptions(const std::string& path);
-// Stores choice at path durably (WriteFileDurably); false when the write failed.
+// Stores choice, and touchSensitivity unless it is the default, at path durably (WriteFileDurably);
+// false when the write failed.
 bool WriteOptions(const std::string& path, const WindowChoice& choice);
 // Where this program's options are kept: "options.txt" beside "highscore.txt" (their landscape
 // names in the landscape game, OwnSaveName).

@@ -2,6 +2,7 @@
 #include "window.h"
 
 #include <SDL/SDL.h>
+#include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <algorithm>
@@ -12,15 +13,6 @@
 #include "display.h"
 #include "orientation.h"
 #include "web.h"
-
-// The browser goes fullscreen only inside a key or click handler: asked outside one, it waits for
-// the next.
-static void ShowFullscreen(bool fullscreen) {
-    if (fullscreen)
-        emscripten_request_fullscreen("#canvas", 1);
-    else
-        emscripten_exit_fullscreen();
-}
 
 void WindowFailed() {
     fprintf(stderr, "korvel: this browser gives no WebGL canvas: %s\n", SDL_GetError());
@@ -35,7 +27,8 @@ void OpenGameWindow() {
     if (!SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 24, SDL_OPENGL | SDL_DOUBLEBUF)) WindowFailed();
     FollowCanvasSize();
     ChangeSize(WINDOW_WIDTH, WINDOW_HEIGHT);
-    if (windowChoice.fullscreen) ShowFullscreen(true);
+    // The browser goes fullscreen only inside a key or click handler: the page asks at the first.
+    if (windowChoice.fullscreen) EM_ASM(Module.fullscreenAtFirstGesture());
 }
 
 void FollowCanvasSize() {
@@ -56,10 +49,6 @@ void KeepPausedFrame() {}
 // The page, not the window manager, sizes the canvas: FollowCanvasSize keeps up with it.
 void ResizeWindow(int, int) {}
 
-void ToggleFullscreen() {
-    windowChoice.fullscreen = !windowChoice.fullscreen;
-    windowChoiceMade = true;
-    ShowFullscreen(windowChoice.fullscreen);
-    WriteOptions(OptionsFile(), windowChoice);
-    KeepSaves();
-}
+// F11 and Alt+Enter: the page's own key handler has asked the browser already, the one place it
+// may, and korvel_fullscreen_changed (platform_web.cpp) records the mode once the browser has switched.
+void ToggleFullscreen() {}

@@ -15,6 +15,7 @@
 #include "shell/command_line.h"
 #include "shell/display.h"
 #include "shell/orientation.h"
+#include "shell/touch.h"
 #include "shell/window.h"
 
 namespace {
@@ -158,6 +159,19 @@ TEST(OptionsFile, ChoiceComesBackAsWritten) {
     EXPECT_EQ(ReadOptions(path).smooth, other);
     EXPECT_TRUE(Stored("smooth: off\nsmooth: on\n").smooth);
     EXPECT_EQ(Stored("smooth: no\nscale: fit\n").smooth, WindowChoice().smooth);
+
+    // The touch sensitivity: written only when not the default, read back; bad values change nothing.
+    touchSensitivity = 2.5f;
+    WriteOptions(path, WindowChoice{});
+    EXPECT_EQ(ReadFile(path), "mode: window\nscale: fit\ntouch: 2.5\n");
+    touchSensitivity = DEFAULT_TOUCH_SENSITIVITY;
+    ReadOptions(path);
+    EXPECT_EQ(touchSensitivity, 2.5f);
+    for (const char* bad : {"touch: 0\n", "touch: 11\n", "touch: nan\n", "touch: 2x\n", "touch:\n"}) {
+        Stored(bad);
+        EXPECT_EQ(touchSensitivity, 2.5f) << bad;
+    }
+    touchSensitivity = DEFAULT_TOUCH_SENSITIVITY;
     // A missing folder is made (the data home on the first save); a file in its place fails.
     EXPECT_TRUE(WriteOptions(TempPath("new-folder/options.txt"), WindowChoice{true, 2}));
     EXPECT_FALSE(WriteOptions(path + "/options.txt", WindowChoice{true, 2}));

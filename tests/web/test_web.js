@@ -1,6 +1,8 @@
 // test_web.js -- both browser games in Debian's Chromium (headless, software WebGL), served from
 // 127.0.0.1: the page starts clean, keys play, the first key starts the sound, the music is the
-// module's own tune, a high score outlives a reload, and the picture matches the desktop game's.
+// module's own tune, a high score outlives a reload, and the picture matches the desktop game's;
+// then touch, a pad, fullscreen, a hidden page, the browser's own keys, the game started again
+// after Escape and a level file refused, in one visit of the portrait game.
 //
 //   node test_web.js <build/web> <music1.wav> <desktop bench folder>   the tests
 //   node test_web.js --bench <build/web>                               the bench's scenes' frame rates
@@ -131,7 +133,7 @@ async function look(page, landscape) {
         const [r, , b] = pixel(x, y);
         if (b > 150 && r < 100 && Math.abs((landscape ? y : x) - across) < 12) blue++;
       }
-    return { across: across, blue: blue };
+    return { across: across, blue: blue, grey: ship };
   }, png, landscape);
 }
 
@@ -281,6 +283,161 @@ async function testControlsFile(page, game) {
   check(after.blue > SHOTS_IN_LANE, `a controls file loaded from the page is kept: space fires (${after.blue} blue pixels in the ship's lane)`);
 }
 
+// Where a point of the world (x right, y up, from the picture's centre) is on the page, the picture
+// being letterboxed in the canvas.
+async function pageXY(page, landscape, x, y) {
+  const box = await page.evaluate(() => { const r = Module.canvas.getBoundingClientRect(); return [r.left, r.top, r.width, r.height]; });
+  const [worldWidth, worldHeight] = landscape ? [800, 480] : [480, 800];
+  const scale = Math.min(box[2] / worldWidth, box[3] / worldHeight);
+  return [box[0] + box[2] / 2 + x * scale, box[1] + box[3] / 2 - y * scale];
+}
+
+// Waits until the ship's part of the picture no longer looks as it did (the menu's help line
+// there gives way to the ship), then until the ship stops moving; its place.
+async function shipAtRest(page, landscape, was) {
+  let last = await look(page, landscape);
+  const same = (a, b) => Math.abs(a.across - b.across) < 1 && Math.abs(a.grey - b.grey) < 0.2 * b.grey;
+  while (was && same(last, was)) last = await look(page, landscape);
+  for (;;) {
+    await sleep(300);
+    const now = await look(page, landscape);
+    if (now.across > 0 && Math.abs(now.across - last.across) < 0.5) return now;
+    last = now;
+  }
+}
+
+// Whether the canvas stays the same for a while: a paused game draws nothing, a running one moves
+// its background every frame. Of three looks, two in a row alike will do: a busy machine may
+// deliver one screenshot mid-change.
+async function still(page) {
+  const shot = () => page.$('#canvas').then((c) => c.screenshot({ encoding: 'base64' }));
+  let last = await shot();
+  for (let i = 0; i < 2; i++) {
+    await sleep(700);
+    const now = await shot();
+    if (now === last) return true;
+    last = now;
+  }
+  return false;
+}
+
+const readFs = (page, file) => page.evaluate((f) => { try { return Module.FS.readFile(f, { encoding: 'utf8' }); } catch (e) { return ''; } }, file);
+const OPTIONS = '/home/player/.local/share/korvel/options.txt';
+
+// Touch, a pad, fullscreen, a hidden page, the browser's keys, Escape and a refused file: one visit.
+async function testInputs(browser, base, game) {
+  const page = await open(browser, base + game.page);
+  await page.setViewport({ width: 600, height: 900, hasTouch: true });
+  await sleep(500);
+  // A tap on "1 PLAYER START" starts a game; C keeps the ship unharmed.
+  await page.keyboard.down('c');
+  const [entryX, entryY] = await pageXY(page, game.landscape, 0, 7);
+  const onMenu = await look(page, game.landscape);
+  await page.touchscreen.tap(entryX, entryY);
+  const before = await shipAtRest(page, game.landscape, onMenu);
+  check(before.across > 0, 'a tap on the menu\'s first entry starts a game');
+  check(await page.$eval('#pause-button', (b) => getComputedStyle(b).display !== 'none') &&
+        /^Touch/.test(await page.$eval('#how-to-play', (e) => e.textContent)),
+        'after a touch the page shows its pause button and says how to play by touch');
+
+  // A drag anywhere moves the ship by the drag's length on the page; the finger down fires.
+  const DRAG = 60;
+  const [fromX, fromY] = await pageXY(page, game.landscape, 0, 150);
+  await page.touchscreen.touchStart(fromX, fromY);
+  for (let step = 1; step <= 6; step++) await page.touchscreen.touchMove(fromX - step * DRAG / 6, fromY);
+  await sleep(1200);
+  const dragged = await look(page, game.landscape);
+  await page.touchscreen.touchEnd();
+  const moved = before.across - dragged.across;
+  check(Math.abs(moved - DRAG) < 6, `a drag of ${DRAG} px moves the ship by as much (${moved.toFixed(1)} px)`);
+  check(dragged.blue > SHOTS_IN_LANE, `a finger down fires (${dragged.blue} blue pixels in the ship's lane)`);
+
+  // Hidden, the game pauses and the sound stops; shown again it stays paused until resumed.
+  await page.waitForFunction('Module.audioState() === "running"', { timeout: 10000 });
+  const showPage = (hidden) => page.evaluate((hidden) => {
+    Object.defineProperty(document, 'hidden', { value: hidden, configurable: true });
+    Object.defineProperty(document, 'visibilityState', { value: hidden ? 'hidden' : 'visible', configurable: true });
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+  await showPage(true);
+  await page.waitForFunction('Module.audioState() === "suspended"', { timeout: 10000 });
+  check(await still(page), 'a hidden page pauses the game and stops the sound');
+  await showPage(false);
+  await page.waitForFunction('Module.audioState() === "running"', { timeout: 10000 });
+  check(await still(page), 'shown again, the game stays paused and the sound plays');
+  await page.tap('#pause-button');
+  check(!await still(page), 'the pause button resumes the game');
+
+  // F11 gives fullscreen and back; options.txt follows the real mode.
+  await page.keyboard.press('F11');
+  await page.waitForFunction('document.fullscreenElement !== null', { timeout: 10000 });
+  for (let i = 0; !/mode: fullscreen/.test(await readFs(page, OPTIONS)) && i < 50; i++) await sleep(100);
+  check(/mode: fullscreen/.test(await readFs(page, OPTIONS)), 'F11 gives fullscreen, and options.txt says so');
+  await page.keyboard.press('F11');
+  await page.waitForFunction('document.fullscreenElement === null', { timeout: 10000 });
+  for (let i = 0; !/mode: window/.test(await readFs(page, OPTIONS)) && i < 50; i++) await sleep(100);
+  check(/mode: window/.test(await readFs(page, OPTIONS)), 'F11 again leaves it, and options.txt says so');
+
+  // The browser keeps its own keys; the game's keys are the game's: each key dispatched on the page
+  // comes back cancelled or not once every handler has seen it.
+  const KEYS = [['F5', 116], ['r', 82, 'ctrl'], ['=', 187, 'ctrl'], ['-', 189, 'ctrl'], ['0', 48, 'ctrl'], ['Tab', 9],
+                ['ArrowLeft', 37, 'alt'], ['Backspace', 8], ['F12', 123], ['ArrowUp', 38], ['z', 90]];
+  const cancelled = await page.evaluate((keys) => keys.filter(([key, keyCode, modifier]) => {
+    const init = { key: key, keyCode: keyCode, which: keyCode, ctrlKey: modifier === 'ctrl', altKey: modifier === 'alt',
+                   bubbles: true, cancelable: true };
+    const kept = document.body.dispatchEvent(new KeyboardEvent('keydown', init));
+    document.body.dispatchEvent(new KeyboardEvent('keyup', init));
+    return !kept;
+  }).map(([key, , modifier]) => (modifier ? modifier + '+' : '') + key), KEYS);
+  check(cancelled.join() === 'ArrowUp,z', `the page cancels only the game's keys of these: ${cancelled.join()}`);
+
+  // Escape ends the game, its saves kept; a key starts it again at the title menu, no reload.
+  await page.evaluate('window.sameVisit = true');
+  await page.keyboard.press('Escape');
+  await saying(page, 'korvel: ended, saves kept');
+  page.said = [];
+  await page.keyboard.press('x');
+  await saying(page, 'korvel: started');
+  check(await page.evaluate('window.sameVisit === true'), 'after Escape a key starts the game again, without a reload');
+
+  // A standard pad: button 0 starts a game, the stick moves the ship.
+  await page.evaluate(() => {
+    const buttons = Array.from({ length: 17 }, () => ({ pressed: false, value: 0 }));
+    window.pad = { id: 'Test pad', index: 0, connected: true, mapping: 'standard', timestamp: 1, axes: [0, 0, 0, 0], buttons };
+    navigator.getGamepads = () => [window.pad];
+    window.dispatchEvent(new Event('gamepadconnected'));
+  });
+  const pad = (button, axis) => page.evaluate((button, axis) => {
+    window.pad.buttons[0] = { pressed: button, value: button ? 1 : 0 };
+    window.pad.axes[0] = axis;
+    window.pad.timestamp++;
+  }, button, axis);
+  const menu = await look(page, game.landscape);
+  await pad(true, 0);
+  await sleep(300);
+  await pad(false, 0);
+  const padStart = await shipAtRest(page, game.landscape, menu);
+  await pad(false, -1);
+  await sleep(500);
+  await pad(false, 0);
+  const padMoved = await shipAtRest(page, game.landscape);
+  check(padStart.across > 0 && padStart.across - padMoved.across > 20,
+        `a pad's button starts a game and its stick moves the ship (${padStart.across.toFixed(0)} to ${padMoved.across.toFixed(0)} px)`);
+
+  // A level file the game cannot use is refused with the line and the reason; none is installed.
+  const bad = path.join(require('os').tmpdir(), `korvel-level-${process.pid}.txt`);
+  fs.writeFileSync(bad, require('crypto').randomBytes(4096));
+  await (await page.$('#level-file')).uploadFile(bad);
+  fs.unlinkSync(bad);
+  const refused = await saying(page, 'korvel: refused level.txt');
+  check(/line \d+: /.test(refused) && /cannot use .*line \d+/.test(await page.$eval('#status', (e) => e.textContent)) &&
+        await readFs(page, '/home/player/.config/korvel/level.txt') === '',
+        `a level file the game cannot use is refused, with its reason: ${refused.slice(8)}`);
+  check(page.errors.length === 0, 'no console errors: ' + page.errors.join(' | '));
+  await page.keyboard.up('c');
+  await page.browserContext().close();
+}
+
 async function testPicture(browser, base, game, benchFolder) {
   const ppm = path.join(require('os').tmpdir(), `korvel-web-${process.pid}.ppm`);
   execFileSync(path.join(benchFolder, game.bench), ['--picture', String(PICTURE_FRAMES), ppm],
@@ -331,6 +488,7 @@ async function main() {
         await testGame(browser, base, game, game.landscape ? null : process.argv[3]);
         await testPicture(browser, base, game, path.resolve(process.argv[4]));
       }
+      await testInputs(browser, base, PAGES[0]);
     }
   } finally {
     await browser.close();
