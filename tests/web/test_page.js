@@ -1,7 +1,8 @@
 // test_page.js -- the pages as a web app, in Debian's Chromium (headless, software WebGL): the front
 // page sends a phone to the game of its shape, the game fits the screen, Chromium counts the pages
 // installable, both games start with the network off after one visit and a newly served build
-// replaces the kept one, and lines at a pixel ratio of 2 are as thick in the picture's units as at 1.
+// replaces the kept one, lines at a pixel ratio of 2 are as thick in the picture's units as at 1, and
+// a page that cannot keep up draws at fewer pixels.
 //
 //   node test_page.js <build/web> <desktop bench folder>
 'use strict';
@@ -17,6 +18,11 @@ const PHONE = { width: 390, height: 664, deviceScaleFactor: 3, isMobile: true, h
 const SIDEWAYS = { ...PHONE, width: PHONE.height, height: PHONE.width, isLandscape: true };
 // A pixel counts as part of a line when each channel is this bright.
 const LIT = 64;
+// Chromium's CPU slowed down this many times, so the page cannot keep up; the picture's pixels a unit
+// that say it has come near the world's own size; the frames then watched.
+const SLOWED_DOWN = 20;
+const FLOOR_REACHED = 1.25;
+const FRAMES_WATCHED = 100;
 
 let failures = 0;
 function check(ok, what) {
@@ -70,6 +76,25 @@ async function testLines(browser, base, benchFolder) {
           `at a pixel ratio of ${ratio} the life bar's outline is ${widths.join(' and ')} pixels wide ` +
           `(the desktop's unscaled: ${desktop.join(' and ')})`);
   }
+}
+
+// A page that cannot keep up (Chromium's CPU slowed down far more than any phone) draws at fewer
+// pixels, down to the world's own size and never below it.
+async function testResolution(browser, base) {
+  const context = await browser.createBrowserContext();
+  const page = await visit(context, base + 'korvel.html', { width: 900, height: 900, deviceScaleFactor: 2 });
+  await page.emulateCPUThrottling(SLOWED_DOWN);
+  const scale = '(Math.min(Module.canvas.width / 480, Module.canvas.height / 800))';
+  const full = await page.evaluate(scale);
+  await page.waitForFunction(`${scale} < ${FLOOR_REACHED}`, { timeout: 0, polling: 'raf' });
+  const lowest = await page.evaluate(`new Promise((done) => {
+    let lowest = ${scale}, frames = 0;
+    const look = () => { lowest = Math.min(lowest, ${scale}); if (++frames < ${FRAMES_WATCHED}) requestAnimationFrame(look); else done(lowest); };
+    requestAnimationFrame(look);
+  })`);
+  check(lowest >= 0.995, `a page that cannot keep up draws at fewer pixels (the picture from ${full.toFixed(2)} to ` +
+        `${lowest.toFixed(2)} pixels a unit), never fewer than the world's size`);
+  await context.close();
 }
 
 // The manifest, its icons, and Chromium's own word on installing the front page.
@@ -166,6 +191,7 @@ async function main() {
   try {
     await testFrontPage(browser, base);
     await testLines(browser, base, path.resolve(process.argv[3]));
+    await testResolution(browser, base);
     // Chromium installs nothing from an incognito context: the browser's own one.
     const context = browser.defaultBrowserContext();
     await testInstallable(context, base, folder);
