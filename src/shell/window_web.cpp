@@ -68,17 +68,19 @@ static void JudgeFrameRate() {
     judged = late = 0;
 }
 
+// The canvas holds the picture alone: the page's own black shows beside it (the canvas's
+// object-fit), so no pixel is drawn, cleared or composited for the bars.
 void FollowCanvasSize() {
     JudgeFrameRate();
     double cssWidth = 0, cssHeight = 0;
     if (emscripten_get_element_css_size("#canvas", &cssWidth, &cssHeight) != EMSCRIPTEN_RESULT_SUCCESS)
         return;
     const double ratio = emscripten_get_device_pixel_ratio();
+    const double sharp = std::min(cssWidth * ratio / WINDOW_WIDTH, cssHeight * ratio / WINDOW_HEIGHT);
     // Never fewer pixels than the world's own size, where the page is as large.
-    const double fullScale = std::min(cssWidth * ratio / WINDOW_WIDTH, cssHeight * ratio / WINDOW_HEIGHT);
-    resolution = std::max(resolution, std::min(1.0, 1 / fullScale));
-    const int w = std::max(1, static_cast<int>(std::lround(cssWidth * ratio * resolution)));
-    const int h = std::max(1, static_cast<int>(std::lround(cssHeight * ratio * resolution)));
+    resolution = std::max(resolution, std::min(1.0, 1 / sharp));
+    const int w = std::max(1, static_cast<int>(std::lround(WINDOW_WIDTH * sharp * resolution)));
+    const int h = std::max(1, static_cast<int>(std::lround(WINDOW_HEIGHT * sharp * resolution)));
     if (w == windowPixelWidth && h == windowPixelHeight) return;
     emscripten_set_canvas_element_size("#canvas", w, h);
     FitPicture(w, h);

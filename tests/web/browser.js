@@ -29,6 +29,8 @@ function launch() {
   return puppeteer.launch({
     executablePath: '/usr/bin/chromium',
     headless: true,
+    // A busy machine may keep a page's main thread for minutes: no time limit but the run's own.
+    protocolTimeout: 0,
     // As a visitor's browser: sound waits for a key. Software WebGL, as on a machine with no GPU.
     args: ['--no-sandbox', '--autoplay-policy=document-user-activation-required', '--use-angle=swiftshader',
            '--enable-unsafe-swiftshader'],
