@@ -1,7 +1,7 @@
 // gl_web.cpp -- the browser's batch of vertices (gl_web.h): the game's matrices kept here, each
 // vertex taken through them as it comes, lines widened into quads, and the whole drawn in one call.
 // A name in parentheses below is OpenGL's own function, which the header's macros leave alone.
-#include <SDL/SDL.h>
+#include "gl_web.h"
 
 #include <cmath>
 #include <initializer_list>
