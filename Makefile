@@ -104,7 +104,8 @@ web-test-deps: build
 	cmake --build build -j$(JOBS) --target korvel-bench-portrait korvel-bench-landscape
 	cd tests/web && npm ci --no-audit --no-fund
 
-# The bench's scenes in both pages, in headless Chromium with software WebGL, and the download sizes.
+# The bench's scenes in both pages, in headless Chromium with software WebGL, at device pixel ratios 1
+# and 2, again with the CPU slowed down four times (a stand-in for a phone); and the download sizes.
 bench-web: web web-test-deps
 	node tests/web/test_web.js --bench build/web
 

@@ -1,10 +1,12 @@
 // bench_web.cpp -- the bench's scenes in the browser's page. "?bench": each scene runs for a few
 // seconds of display frames and the page is told its frame rate. "?picture=K": the picture scene's
-// first K frames, whose picture the page is handed to compare with the desktop's.
+// first K frames at the device's pixel ratio, whose picture the page is handed to compare with the
+// desktop's.
 #include <GL/gl.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cmath>
 #include <vector>
 
 #include "scenes.h"
@@ -36,15 +38,19 @@ static void BenchTurn() {
     EM_ASM(Module.benchDone());
 }
 
-// The picture is drawn unscaled, one pixel a unit, as the desktop's is.
+// The picture is drawn at the device's pixel ratio, the world's size times the ratio, as the desktop's
+// window at that scale: one pixel a unit at a ratio of 1.
 static void HandPicture(int frames) {
-    emscripten_set_canvas_element_size("#canvas", WINDOW_WIDTH, WINDOW_HEIGHT);
-    FitPicture(WINDOW_WIDTH, WINDOW_HEIGHT);
+    const double ratio = emscripten_get_device_pixel_ratio();
+    const int w = static_cast<int>(std::lround(WINDOW_WIDTH * ratio));
+    const int h = static_cast<int>(std::lround(WINDOW_HEIGHT * ratio));
+    emscripten_set_canvas_element_size("#canvas", w, h);
+    FitPicture(w, h);
     DrawScene(PICTURE_SCENE, frames);
-    std::vector<unsigned char> rgba(4 * width * height);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    EM_ASM({ Module.pictureDrawn(HEAPU8.slice($0, $0 + $1), $2, $3); }, rgba.data(), rgba.size(), width,
-           height);
+    std::vector<unsigned char> rgba(4 * size_t(pictureWidth) * pictureHeight);
+    glReadPixels(pictureX, pictureY, pictureWidth, pictureHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    EM_ASM({ Module.pictureDrawn(HEAPU8.slice($0, $0 + $1), $2, $3); }, rgba.data(), rgba.size(),
+           pictureWidth, pictureHeight);
 }
 
 bool StartPageBench() {

@@ -63,6 +63,9 @@ for size in 1366x768 1920x1080 2560x1440; do
 done
 # The browser games, which make test builds.
 run node tests/web/test_web.js build/web build/web-data/music1.wav build/run
+# The pages as an installable web app that plays offline, the front page on phones, lines at a pixel
+# ratio of 2.
+run node tests/web/test_page.js build/web build/run
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -2,8 +2,9 @@
 //
 //   usage: mkicon <out-prefix> <window-icon.bmp>
 //
-// Writes <out-prefix>.svg and <out-prefix>-48.png, -128.png and -256.png for the desktop, and the
-// window's own icon as a BMP (the one image format SDL 1.2 reads), all from one drawing.
+// Writes <out-prefix>.svg and <out-prefix>-48.png, -128.png and -256.png for the desktop, -192.png and
+// -512.png for the browser's installed web app, and the window's own icon as a BMP (the one image format
+// SDL 1.2 reads), all from one drawing.
 #include <cairo-svg.h>
 #include <cairo.h>
 
@@ -15,7 +16,7 @@
 
 // The drawing is made on a square of this many units; every output scales it.
 static const double SIDE = 256;
-static const int PNG_SIZES[] = {48, 128, 256};
+static const int PNG_SIZES[] = {48, 128, 192, 256, 512};
 // The window icon: its side in pixels, and the colour that stands for "transparent" (the game makes
 // it the colour key; the drawing never uses it). Pixels less than half covered take it.
 static const int BMP_SIZE = 48;

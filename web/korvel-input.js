@@ -76,7 +76,8 @@
     else event.stopPropagation();
   }, true);
 
-  // Fingers, in the canvas's pixels; the picture's letterbox is part of the canvas.
+  // Fingers, in the canvas's pixels. The canvas's element spans the stage and shows its picture
+  // letterboxed (object-fit: contain): a finger on the bars counts too, beyond the picture's edge.
   var fingers = function (kind) {
     return function (event) {
       event.preventDefault();
@@ -88,10 +89,12 @@
       }
       if (!running) return;
       var box = canvas.getBoundingClientRect();
+      var scale = Math.min(box.width / canvas.width, box.height / canvas.height);
+      var left = box.left + (box.width - canvas.width * scale) / 2;
+      var top = box.top + (box.height - canvas.height * scale) / 2;
       for (var i = 0; i < event.changedTouches.length; i++) {
         var t = event.changedTouches[i];
-        _korvel_touch(kind, t.identifier, (t.clientX - box.left) * canvas.width / box.width,
-                      (t.clientY - box.top) * canvas.height / box.height);
+        _korvel_touch(kind, t.identifier, (t.clientX - left) / scale, (t.clientY - top) / scale);
       }
     };
   };

@@ -17,7 +17,8 @@ foreach(desktop simple.cpp shell/window.cpp shell/platform_desktop.cpp replay/re
   list(REMOVE_ITEM GAME_SOURCES ${CMAKE_SOURCE_DIR}/src/${desktop})
 endforeach()
 
-set(WEB_COMPILE "SHELL:-include ${CMAKE_SOURCE_DIR}/src/shell/sdl_web.h")
+set(WEB_COMPILE "SHELL:-include ${CMAKE_SOURCE_DIR}/src/shell/sdl_web.h"
+  "SHELL:-include ${CMAKE_SOURCE_DIR}/src/shell/gl_web.h")
 set(WEB_LINK -sLEGACY_GL_EMULATION=1 -sALLOW_MEMORY_GROWTH=1 -sMINIFY_HTML=0 -lidbfs.js
   -sEXPORTED_RUNTIME_METHODS=[FS,ccall]
   "SHELL:--shell-file ${CMAKE_SOURCE_DIR}/web/shell.html" "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-pre.js"
@@ -53,8 +54,32 @@ endforeach()
 target_compile_definitions(korvel PRIVATE KORVEL_LANDSCAPE=0)
 target_compile_definitions(korvel-landscape PRIVATE KORVEL_LANDSCAPE=1)
 
-# The front page, which leads to both games.
-add_custom_command(OUTPUT ${KORVEL_WEB_OUT}/index.html
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/index.html ${KORVEL_WEB_OUT}/index.html
-  DEPENDS ${CMAKE_SOURCE_DIR}/web/index.html)
-add_custom_target(web-index ALL DEPENDS ${KORVEL_WEB_OUT}/index.html)
+# The front page, which leads to both games, and the installable web app: its manifest, icons drawn by
+# the project's own tool, and the service worker that keeps every file for playing offline.
+set(WEB_STATIC index.html install.js manifest.webmanifest)
+set(WEB_ICON_SIZES 192 512)
+set(WEB_COPIED)
+foreach(name ${WEB_STATIC})
+  add_custom_command(OUTPUT ${KORVEL_WEB_OUT}/${name}
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/${name} ${KORVEL_WEB_OUT}/${name}
+    DEPENDS ${CMAKE_SOURCE_DIR}/web/${name})
+  list(APPEND WEB_COPIED ${KORVEL_WEB_OUT}/${name})
+endforeach()
+foreach(size ${WEB_ICON_SIZES})
+  set(icon ${KORVEL_NATIVE_BUILD}/icons/io.github.korvel.Korvel-${size}.png)
+  add_custom_command(OUTPUT ${KORVEL_WEB_OUT}/icon-${size}.png
+    COMMAND ${CMAKE_COMMAND} -E copy ${icon} ${KORVEL_WEB_OUT}/icon-${size}.png
+    DEPENDS ${icon})
+  list(APPEND WEB_COPIED ${KORVEL_WEB_OUT}/icon-${size}.png)
+  list(APPEND WEB_STATIC icon-${size}.png)
+endforeach()
+set(WEB_FILES ${WEB_STATIC})
+foreach(page korvel korvel-landscape)
+  list(APPEND WEB_FILES ${page}.html ${page}.js ${page}.wasm ${page}.data)
+endforeach()
+add_custom_command(OUTPUT ${KORVEL_WEB_OUT}/sw.js
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR}/web/sw.js.in -DOUT=${KORVEL_WEB_OUT}
+    -DVERSION=${PROJECT_VERSION} "-DFILES=${WEB_FILES}" -P ${CMAKE_SOURCE_DIR}/web/sw.cmake
+  DEPENDS ${WEB_COPIED} korvel korvel-landscape ${CMAKE_SOURCE_DIR}/web/sw.js.in ${CMAKE_SOURCE_DIR}/web/sw.cmake
+  VERBATIM)
+add_custom_target(web-app ALL DEPENDS ${KORVEL_WEB_OUT}/sw.js)

@@ -7,5 +7,6 @@ void KeepSaves();
 // false when it does not.
 bool StartPageBench();
 // Sizes the canvas's drawing buffer to its size on the page in device pixels, and fits the picture
-// into it, when that size has changed: sharp at any page size and pixel ratio.
+// into it, when that size has changed: sharp at any page size and pixel ratio. Called once a display
+// frame: when the frames come late, the buffer has fewer pixels (never fewer than the world's size).
 void FollowCanvasSize();

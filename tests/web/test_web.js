@@ -7,12 +7,10 @@
 //   node test_web.js <build/web> <music1.wav> <desktop bench folder>   the tests
 //   node test_web.js --bench <build/web>                               the bench's scenes' frame rates
 'use strict';
-const { execFileSync } = require('child_process');
 const fs = require('fs');
-const http = require('http');
 const path = require('path');
 const zlib = require('zlib');
-const puppeteer = require('puppeteer-core');
+const { serve, launch, desktopPicture } = require('./browser');
 
 const PAGES = [
   { page: 'korvel.html', bench: 'korvel-bench-portrait', landscape: false },
@@ -33,31 +31,6 @@ let failures = 0;
 function check(ok, what) {
   console.log((ok ? 'ok     ' : 'FAILED ') + what);
   if (!ok) failures++;
-}
-
-const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
-// A static server for the folder, on 127.0.0.1 and a free port.
-function serve(folder) {
-  const server = http.createServer((req, res) => {
-    const file = path.join(folder, decodeURIComponent(new URL(req.url, 'http://x').pathname));
-    if (!file.startsWith(folder) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
-      res.writeHead(404).end();
-      return;
-    }
-    res.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream' });
-    fs.createReadStream(file).pipe(res);
-  });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
-
-function launch() {
-  return puppeteer.launch({
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    // As a visitor's browser: sound waits for a key. Software WebGL, as on a machine with no GPU.
-    args: ['--no-sandbox', '--autoplay-policy=document-user-activation-required', '--use-angle=swiftshader',
-           '--enable-unsafe-swiftshader'],
-  });
 }
 
 // Opens a page in its own browser context (its own storage unless one is given) and keeps its
@@ -141,13 +114,6 @@ async function look(page, landscape) {
 async function shoot(page, game, what) {
   const folder = process.env.KORVEL_WEB_SHOTS;
   if (folder) await (await page.$('#canvas')).screenshot({ path: path.join(folder, `${game.bench}-${what}.png`) });
-}
-
-function readPpm(file) {
-  const data = fs.readFileSync(file);
-  const header = data.toString('latin1', 0, 20).split(/\s+/);
-  const width = +header[1], height = +header[2];
-  return { width, height, rgb: data.subarray(data.length - 3 * width * height) };
 }
 
 // The share of pixels where the browser's picture (RGBA, bottom row first) and the desktop's (RGB,
@@ -439,11 +405,7 @@ async function testInputs(browser, base, game) {
 }
 
 async function testPicture(browser, base, game, benchFolder) {
-  const ppm = path.join(require('os').tmpdir(), `korvel-web-${process.pid}.ppm`);
-  execFileSync(path.join(benchFolder, game.bench), ['--picture', String(PICTURE_FRAMES), ppm],
-               { cwd: benchFolder, stdio: ['ignore', 'ignore', 'inherit'] });
-  const desktop = readPpm(ppm);
-  fs.unlinkSync(ppm);
+  const desktop = desktopPicture(benchFolder, game.bench, PICTURE_FRAMES);
   const page = await open(browser, `${base}${game.page}?picture=${PICTURE_FRAMES}`);
   await page.waitForFunction('Module.picture', { timeout: 30000 });
   const picture = await page.evaluate('({ rgba: Array.from(Module.picture.rgba), width: Module.picture.width })');
@@ -453,14 +415,24 @@ async function testPicture(browser, base, game, benchFolder) {
         `the browser's picture matches the desktop's (${(100 * share).toFixed(2)} % of pixels differ)`);
 }
 
+// The bench's page size, and Chromium's CPU slowed down four times as a stand-in for a phone.
+const BENCH_SIZE = { width: 1280, height: 900 };
+const PHONE_THROTTLE = 4;
+
 async function bench(browser, base) {
-  for (const game of PAGES) {
-    const page = await open(browser, `${base}${game.page}?bench`);
-    await page.waitForFunction('Module.benchFinished', { timeout: 600000, polling: 1000 });
-    for (const r of await page.evaluate('Module.benchResults'))
-      console.log(`${game.page.padEnd(24)} ${r.name.padEnd(52)} ${r.fps.toFixed(1).padStart(6)} fps`);
-    await page.browserContext().close();
-  }
+  for (const throttle of [1, PHONE_THROTTLE])
+    for (const ratio of [1, 2])
+      for (const game of PAGES) {
+        const page = await (await browser.createBrowserContext()).newPage();
+        await page.setViewport({ ...BENCH_SIZE, deviceScaleFactor: ratio });
+        await page.emulateCPUThrottling(throttle);
+        await page.goto(`${base}${game.page}?bench`);
+        await page.waitForFunction('Module.benchFinished', { timeout: 0, polling: 1000 });
+        const setting = `ratio ${ratio}, CPU / ${throttle}`;
+        for (const r of await page.evaluate('Module.benchResults'))
+          console.log(`${game.page.padEnd(22)} ${setting.padEnd(18)} ${r.name.padEnd(52)} ${r.fps.toFixed(1).padStart(6)} fps`);
+        await page.browserContext().close();
+      }
 }
 
 // What a visitor's browser downloads for one game, compressed as a web server would (gzip).
