@@ -9,11 +9,14 @@ TEST_PACKAGES := python3 libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-ut
 # Emscripten, Chromium, libxmp and oggenc for the music, and npm for puppeteer-core where no npm
 # is on the PATH.
 WEB_PACKAGES := python3 emscripten chromium libxmp-dev vorbis-tools nodejs $(if $(shell command -v npm),,npm)
+# What the score server, its tests and its load test need besides (`make scores`, `make test`).
+SCORE_PACKAGES := libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev postgresql python3 wrk \
+                  util-linux
 JOBS := $(shell nproc)
 PREFIX ?= /usr/local
 
 .PHONY: all deps build play play-landscape test bench fuzz fuzz-build format clean install uninstall deb \
-        web web-test-deps bench-web serve-web web-zip
+        web web-test-deps bench-web serve-web web-zip scores bench-scores
 
 all: build
 
@@ -22,6 +25,8 @@ all: build
 test fuzz fuzz-build bench: PACKAGES += $(TEST_PACKAGES)
 test web web-test-deps bench-web serve-web web-zip: PACKAGES += $(WEB_PACKAGES)
 test: BUILD_OPTIONS = -DKORVEL_TESTS=ON
+test scores bench-scores: PACKAGES += $(SCORE_PACKAGES)
+test scores bench-scores: BUILD_OPTIONS += -DKORVEL_SCORES=ON
 
 # Installs the missing Debian packages when run as root; otherwise prints the command and stops.
 deps:
@@ -118,6 +123,17 @@ serve-web: web
 web-zip: web
 	rm -f build/korvel-web.zip
 	cd build && python3 -m zipfile -c korvel-web.zip web/
+
+# The score server on this machine only, with its SQLite database in build/scores-data, serving the
+# browser game too when `make web` has built it. Started by root, it runs as nobody.
+SCORES_PORT ?= 8080
+scores: build
+	cmake --build build -j$(JOBS) --target korvel-scores
+	mkdir -p build/scores-data
+	@echo "Korvel's scores: http://127.0.0.1:$(SCORES_PORT)/scores"
+	@if [ "$$(id -u)" = 0 ]; then chown nobody build/scores-data; as="runuser -u nobody --"; fi; \
+	cd build && exec $$as scores/korvel-scores --database scores-data/scores.sqlite --port $(SCORES_PORT) \
+	  $(if $(wildcard build/web/index.html),--web web)
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF

@@ -118,16 +118,21 @@ static std::string ReadAll(FILE* in) {
     return bytes;
 }
 
-// Hands the replay's bytes to the other orientation's verifier, on its standard input.
-[[noreturn]] static void HandOver(const std::string& bytes, const std::string& levels) {
+// Hands the replay to the other orientation's verifier: its file, else standard input again from
+// its start (the server gives a file there), else its bytes in a memory file.
+[[noreturn]] static void HandOver(const std::string& bytes, const std::string& file,
+                                  const std::string& levels) {
     char self[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
     const std::string here = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
     const std::string program = here.substr(0, here.rfind('/') + 1) + PROGRAMS[!LANDSCAPE];
-    const int fd = memfd_create("replay", 0);
-    if (fd >= 0 && write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
-        lseek(fd, 0, SEEK_SET) == 0 && dup2(fd, 0) == 0)
-        execl(program.c_str(), program.c_str(), "--levels", levels.c_str(), static_cast<char*>(nullptr));
+    const char* path = program.c_str();
+    if (!file.empty())
+        execl(path, path, "--levels", levels.c_str(), file.c_str(), static_cast<char*>(nullptr));
+    const int fd = lseek(0, 0, SEEK_SET) == 0 ? 0 : memfd_create("replay", 0);
+    if (fd == 0 || (fd > 0 && write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
+                    lseek(fd, 0, SEEK_SET) == 0 && dup2(fd, 0) == 0))
+        execl(path, path, "--levels", levels.c_str(), static_cast<char*>(nullptr));
     printf("%s\n", json{{"verdict", "refused"}, {"reason", "cannot start " + program}}.dump().c_str());
     exit(1);
 }
@@ -191,7 +196,7 @@ int main(int argc, char** argv) {
     if (levels.empty()) levels = DataFile("levels");
     Replay r;
     std::string problem = bytes.size() > MAX_REPLAY_BYTES ? "too long for a replay" : DecodeReplay(bytes, &r);
-    if (problem.empty() && r.landscape != LANDSCAPE) HandOver(bytes, levels);
+    if (problem.empty() && r.landscape != LANDSCAPE) HandOver(bytes, file, levels);
     json out = problem.empty() ? Check(r, ReadPresets(levels)) : json{{"reason", problem}};
     if (!out.contains("verdict")) out["verdict"] = "refused";
     printf("%s\n", out.dump(-1, ' ', false, json::error_handler_t::replace).c_str());
