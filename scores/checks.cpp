@@ -111,7 +111,15 @@ CheckOutcome RunVerifier(const std::string& replay) {
     return outcome;
 }
 
-// The run's check written, if its claim still holds (a worker that was too slow writes nothing).
+static void Record(Database& db, long long id, long long claim, const nlohmann::json& verdict);
+
+static nlohmann::json Refusal(const std::string& reason) {
+    return {{"verdict", "refused"}, {"reason", reason}};
+}
+
+// The run's check written, if its claim still holds (a worker that was too slow writes nothing). A
+// copy of a verified game is refused (the database's unique index has the last word when two
+// copies are checked at once: the later write fails, and the run is checked again).
 static void Record(Database& db, long long id, long long claim, const nlohmann::json& verdict) {
     const std::string state = verdict["verdict"];
     if (state == "refused") {
@@ -120,16 +128,17 @@ static void Record(Database& db, long long id, long long claim, const nlohmann::
         return;
     }
     const long long score1 = verdict["score"][0], score2 = verdict["score"][1];
+    const std::string digest = verdict["digest"];
+    const std::vector<Row> copied =
+        db.Query("SELECT id FROM runs WHERE digest = ? AND state = 'verified'", {digest});
+    if (!copied.empty()) return Record(db, id, claim, Refusal("the same game as run " + copied[0][0]));
     db.Query(
         "UPDATE runs SET state = 'verified', reason = '', checked = ?, mode = ?, difficulty = ?, version = ?,"
-        " score = ?, score1 = ?, score2 = ?, frames = ?, seconds = ? WHERE id = ? AND claim = ?",
+        " score = ?, score1 = ?, score2 = ?, frames = ?, seconds = ?, digest = ? WHERE id = ? AND claim = ?",
         {Now(), verdict["mode"].get<std::string>(), verdict["difficulty"].get<std::string>(),
          verdict["version"].get<std::string>(), score1 + score2, score1, score2,
-         verdict["frames"].get<long long>(), std::to_string(verdict["seconds"].get<double>()), id, claim});
-}
-
-static nlohmann::json Refusal(const std::string& reason) {
-    return {{"verdict", "refused"}, {"reason", reason}};
+         verdict["frames"].get<long long>(), std::to_string(verdict["seconds"].get<double>()), digest, id,
+         claim});
 }
 
 bool CheckNextRun(Database& db) {

@@ -21,7 +21,10 @@ static const char* const SCHEMA[] = {
     " attempts INTEGER NOT NULL DEFAULT 0, checked BIGINT NOT NULL DEFAULT 0,"
     " mode TEXT NOT NULL DEFAULT '', difficulty TEXT NOT NULL DEFAULT '', version TEXT NOT NULL DEFAULT '',"
     " score BIGINT NOT NULL DEFAULT 0, score1 BIGINT NOT NULL DEFAULT 0, score2 BIGINT NOT NULL DEFAULT 0,"
-    " frames BIGINT NOT NULL DEFAULT 0, seconds {REAL} NOT NULL DEFAULT 0, replay {BLOB} NOT NULL)",
+    " frames BIGINT NOT NULL DEFAULT 0, seconds {REAL} NOT NULL DEFAULT 0, digest TEXT NOT NULL DEFAULT '',"
+    " replay {BLOB} NOT NULL)",
+    // One verified run per game: a copy of a run (another file of the same game) is refused.
+    "CREATE UNIQUE INDEX IF NOT EXISTS runs_game ON runs (digest) WHERE state = 'verified'",
     "CREATE INDEX IF NOT EXISTS runs_table ON runs (state, mode, difficulty, version, score)",
     "CREATE INDEX IF NOT EXISTS runs_name ON runs (name, id)",
     "CREATE TABLE IF NOT EXISTS names (name TEXT PRIMARY KEY, secret TEXT NOT NULL)",

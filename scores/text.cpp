@@ -78,6 +78,6 @@ nlohmann::json ReadVerdict(const std::string& output) {
                        v.contains("mode") && v["mode"].is_string() && v.contains("difficulty") &&
                        v["difficulty"].is_string() && v.contains("version") && v["version"].is_string() &&
                        v.contains("frames") && v["frames"].is_number_integer() && v.contains("seconds") &&
-                       v["seconds"].is_number();
+                       v["seconds"].is_number() && v.contains("digest") && v["digest"].is_string();
     return typed ? v : json();
 }

@@ -19,6 +19,6 @@ std::string NewSecret();
 bool SameSecret(const std::string& a, const std::string& b);
 
 // What a verifier printed, read: its JSON object with "verdict" either "verified" (then with
-// "score", "mode", "difficulty", "version", "frames" and "seconds" of the right types) or
+// "score", "mode", "difficulty", "version", "frames", "seconds" and "digest" of the right types) or
 // "refused" with a "reason". Anything else gives a null value.
 nlohmann::json ReadVerdict(const std::string& output);

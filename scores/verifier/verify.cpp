@@ -137,6 +137,23 @@ static std::string ReadAll(FILE* in) {
     exit(1);
 }
 
+// A hash of what makes the run the game it is (its level, seed, frame times and keys), the same
+// for every file of one game whatever its date: FNV-1a, 64 bits, as 16 hex digits.
+static std::string GameDigest(const Replay& r) {
+    uint64_t h = 14695981039346656037u;
+    auto add = [&h](const void* data, size_t size) {
+        for (size_t i = 0; i < size; i++)
+            h = (h ^ static_cast<const unsigned char*>(data)[i]) * 1099511628211u;
+    };
+    add(r.level.data(), r.level.size());
+    add(&r.seed, sizeof r.seed);
+    add(r.fpsm.data(), r.fpsm.size() * sizeof(float));
+    add(r.keys.data(), r.keys.size() * sizeof(uint32_t));
+    char text[17];
+    snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+    return text;
+}
+
 static json Refused(json out, const std::string& reason) {
     out["reason"] = reason;
     return out;
@@ -149,7 +166,8 @@ static json Check(const Replay& r, const std::vector<Preset>& presets) {
                 {"frames", r.fpsm.size()},
                 {"game_start", r.gameStart},
                 {"claimed", {r.score[0], r.score[1]}},
-                {"players", r.players}};
+                {"players", r.players},
+                {"digest", GameDigest(r)}};
     if (r.version != KORVEL_VERSION)
         return Refused(out, "made by version " + r.version + "; this server plays version " +
                                 std::string(KORVEL_VERSION));
