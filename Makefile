@@ -23,6 +23,7 @@ all: build
 # The `deps` these targets make (as prerequisites) installs the test packages too, and the build
 # made for `make test` has the tests (other builds have them when GoogleTest is there).
 test fuzz fuzz-build bench: PACKAGES += $(TEST_PACKAGES)
+fuzz fuzz-build: PACKAGES += nlohmann-json3-dev
 test web web-test-deps bench-web serve-web web-zip: PACKAGES += $(WEB_PACKAGES)
 test: BUILD_OPTIONS = -DKORVEL_TESTS=ON
 test scores bench-scores: PACKAGES += $(SCORE_PACKAGES)
@@ -88,7 +89,7 @@ fuzz-build: deps
 	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	      -DKORVEL_FUZZ=ON -DKORVEL_TESTS=OFF
 	cmake --build build-fuzz -j$(JOBS) --target fuzz-level fuzz-highscore fuzz-font fuzz-replay fuzz-game \
-	      fuzz-game-landscape korvel
+	      fuzz-game-landscape fuzz-scores korvel
 
 # Every reader 200000 inputs and the whole game 2000, from the game's own default files; fails
 # on any finding (tests/fuzz/run.sh).
@@ -139,6 +140,11 @@ bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF
 	cmake --build build-bench -j$(JOBS) --target korvel-bench-portrait korvel-bench-landscape
 	bash bench/run.sh build-bench
+
+# The score server under load (wrk and a Python client) on SQLite and PostgreSQL; figures in BENCHMARKS.md.
+bench-scores: build
+	cmake --build build -j$(JOBS) --target korvel-scores korvel-long-run
+	python3 bench/scores_bench.py build
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
