@@ -33,6 +33,9 @@ static const size_t MAX_REPLAY_BYTES = 16u << 20;
 static const size_t MAX_LEVEL_BYTES = 1u << 20;
 static const size_t MAX_PRESETS = 64;
 static const double MS_PER_FPSM = 16.666666;
+// The longest frame a run may hold, in fpsm: 2 s. The game measures every frame and never records
+// one below 0; a stalled machine may record a long one, a forged file anything at all.
+static const float MAX_FPSM = 120;
 
 // A preset: its difficulty (the file's name without ".txt") and its values as the game reads them.
 struct Preset {
@@ -177,6 +180,9 @@ static json Check(const Replay& r, const std::vector<Preset>& presets) {
     // The settings now hold the level's values: its seed is the preset's.
     if (r.seed != randomNumberSeed) return Refused(out, "its seed is not its level's");
     if (r.players == 0) return Refused(out, "no game was played in it");
+    for (float f : r.fpsm)
+        if (!(f >= 0 && f <= MAX_FPSM))
+            return Refused(out, "a frame time out of range (" + std::to_string(f) + ")");
     PlayRun(r);
     const int seen[2] = {score[0], twoPlayers ? score[1] : 0};
     out["played"] = PlayedFrames();
