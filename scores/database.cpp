@@ -146,7 +146,8 @@ class Postgres : public Database {
     }
 
     void CreateTables() override {
-        std::string script = std::string("BEGIN; ") + SCHEMA_LOCK + "; ";
+        std::string script =
+            std::string("BEGIN; SET LOCAL client_min_messages = warning; ") + SCHEMA_LOCK + "; ";
         for (const char* statement : SCHEMA)
             script += Replace(Replace(Replace(statement, "{ID}", "BIGSERIAL PRIMARY KEY"), "{BLOB}", "BYTEA"),
                               "{REAL}", "DOUBLE PRECISION") +

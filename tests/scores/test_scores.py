@@ -3,8 +3,9 @@
 its own: a real recorded game is verified with the score its replay reaches; forged, damaged,
 foreign-level, cut and oversized runs are refused with their reason and change no table; a name
 with markup is shown escaped; a kept name needs its secret; a copy of a verified game is refused;
-a verifier killed mid-check leaves its run to be checked again; the 13th submission in a minute
-gets 429, and the queued runs survive a restart.
+a verifier killed mid-check leaves its run to be checked again, and so does a server killed with
+its check, after the time-out; a second process checks from the same database; the 13th
+submission in a minute gets 429, and the queued runs survive a restart.
 
     python3 tests/scores/test_scores.py <build-folder>
 
@@ -143,6 +144,11 @@ def test_server(folder, database, good, level, label):
     os.chmod(verifier, 0o755)
     levels = os.path.join(BUILD, "scores", "levels")
     server = Server(folder, database, "--verifier", verifier, "--levels", levels, "--submissions-per-minute", "1000")
+    # A second process that only checks, sharing the database.
+    worker = subprocess.Popen(as_user() + [os.path.join(BUILD, "scores", "korvel-scores"), "--database", database,
+                                           "--no-http", "--verifier", verifier, "--levels", levels],
+                              stdout=subprocess.DEVNULL, cwd=folder)
+    checkers = (server.process.pid, worker.pid)
     try:
         claimed = replay_file.parse(good)["score0"]
         status, _, answer = server.submit(good, "<b>ace</b>", keep="1")
@@ -177,13 +183,31 @@ def test_server(folder, database, good, level, label):
 
         open(hold, "w").close()
         status, _, answer = server.submit(good, "survivor")
-        stuck = wait_for(lambda: child_named(server.process.pid, "sleep"), 60)
+        stuck = wait_for(lambda: child_named(checkers, "sleep"), 60)
         os.remove(hold)
         if stuck:
             os.kill(stuck, 9)
         run = server.settled(answer["id"])
         check(label + ": a verifier killed mid-check leaves its run to be checked again (to the end)",
               stuck and run and "same game as run" in run.get("reason", ""), (stuck, run))
+
+        worker.kill()
+        open(hold, "w").close()
+        orphan = server.submit(good, "orphan")[2]["id"]
+        stuck = wait_for(lambda: child_named(checkers, "sleep"), 60)
+        server.process.kill()  # the server dies mid-check, its verifier with it
+        if stuck:
+            os.kill(stuck, 9)
+        os.remove(hold)
+    finally:
+        server.stop()
+        worker.kill()
+        worker.wait()
+    server = Server(folder, database, "--levels", levels, "--claim-timeout", "1")
+    try:
+        run = server.settled(orphan)
+        check(label + ": a check whose server died is taken again after the time-out",
+              run and "same game as run" in run.get("reason", ""), run)
     finally:
         server.stop()
 
@@ -205,8 +229,8 @@ def test_server(folder, database, good, level, label):
         server.stop()
 
 
-def child_named(parent, name):
-    """The pid of a child of parent whose program is name, or None."""
+def child_named(parents, name):
+    """The pid of a child of one of parents whose program is name, or None."""
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
             with open("/proc/%s/stat" % pid) as f:
@@ -215,7 +239,7 @@ def child_named(parent, name):
                 comm = f.read().strip()
         except OSError:
             continue
-        if int(fields[1]) == parent and comm == name:
+        if int(fields[1]) in parents and comm == name:
             return int(pid)
     return None
 
