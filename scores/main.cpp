@@ -25,7 +25,7 @@ static const char* const USAGE =
     "  --no-http           only check runs (a worker for a shared PostgreSQL database)\n"
     "  --submissions-per-minute N   per address (default 12)\n"
     "  --queue N           the most runs waiting to be checked (default 1000)\n"
-    "  --claim-timeout S   seconds before a check whose worker died is taken again (default 60)\n";
+    "  --claim-timeout S   seconds before a check whose worker died is taken again (default 300)\n";
 
 // The folder this program is in, with its trailing slash.
 static std::string OwnFolder() {
