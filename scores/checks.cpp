@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <mutex>
 #include <random>
+#include <set>
 #include <thread>
 
 #include "text.h"
@@ -30,6 +31,9 @@ static const int IDLE_LOOK_MS = 500;
 
 static std::mutex wakeLock;
 static std::condition_variable wake;
+// The claims of the checks this process is making now.
+static std::mutex claimsLock;
+static std::set<long long> liveClaims;
 
 static long long Now() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -159,7 +163,15 @@ bool CheckNextRun(Database& db) {
             Refusal("its check did not finish in " + std::to_string(checkSettings.maxAttempts) + " tries"));
         return true;
     }
+    {
+        std::lock_guard<std::mutex> hold(claimsLock);
+        liveClaims.insert(claim);
+    }
     const CheckOutcome outcome = RunVerifier(claimed[0][2]);
+    {
+        std::lock_guard<std::mutex> hold(claimsLock);
+        liveClaims.erase(claim);
+    }
     const nlohmann::json verdict = outcome.finished ? ReadVerdict(outcome.output) : nlohmann::json();
     if (outcome.outOfTime)
         Record(db, id, claim,
@@ -193,6 +205,13 @@ void StartWorkers(Database& db, int count) {
 
 void WakeWorkers() {
     wake.notify_one();
+}
+
+void ReleaseClaims(Database& db) {
+    std::lock_guard<std::mutex> hold(claimsLock);
+    for (long long claim : liveClaims)
+        db.Query("UPDATE runs SET state = 'waiting', claimed = 0 WHERE claim = ? AND state = 'checking'",
+                 {claim});
 }
 
 long long QueuedRuns(Database& db) {

@@ -38,5 +38,7 @@ bool CheckNextRun(Database& db);
 void StartWorkers(Database& db, int count);
 // Wakes a sleeping worker: a run was just queued.
 void WakeWorkers();
+// Puts the checks this process is making back in the queue (at SIGTERM, before it ends).
+void ReleaseClaims(Database& db);
 // Runs waiting or being checked now.
 long long QueuedRuns(Database& db);

@@ -1,5 +1,6 @@
 // main.cpp -- korvel-scores: the score server. Takes runs (replays), checks each by playing it with
 // the game's own code in a verifier process, and keeps the tables of verified scores.
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -87,6 +88,20 @@ static bool ReadOptions(int argc, char** argv, Options* o, ServerSettings* s) {
     return true;
 }
 
+// Waits for SIGTERM or SIGINT; then stops answering, puts this process's checks back in the queue
+// for another worker, and ends at once (the verifiers it started end with their output pipes).
+static void StopOnSignal(sigset_t signals, Database* db, httplib::Server* http) {
+    int number = 0;
+    sigwait(&signals, &number);
+    http->stop();
+    try {
+        ReleaseClaims(*db);
+    } catch (const std::exception& error) {
+        fprintf(stderr, "korvel-scores: %s\n", error.what());
+    }
+    _exit(0);
+}
+
 int main(int argc, char** argv) {
     if (geteuid() == 0) {
         fputs("korvel-scores: refusing to run as root; run it as a user of its own (see packaging/)\n",
@@ -100,6 +115,12 @@ int main(int argc, char** argv) {
     checkSettings.levels = OwnFolder() + "levels";
     if (!ReadOptions(argc, argv, &options, &settings)) return 2;
     signal(SIGPIPE, SIG_IGN);
+    // SIGTERM and SIGINT are taken by a thread of their own (below), never by the others.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::unique_ptr<Database> db;
     try {
         db = OpenDatabase(options.database);
@@ -108,6 +129,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "korvel-scores: %s\n", error.what());
         return 1;
     }
+    httplib::Server http;
+    std::thread(StopOnSignal, stopSignals, db.get(), &http).detach();
     StartWorkers(*db, options.workers);
     if (!options.http) {
         printf("korvel-scores: checking runs with %d workers\n", options.workers);
@@ -115,7 +138,6 @@ int main(int argc, char** argv) {
         for (;;)
             pause();
     }
-    httplib::Server http;
     AddRoutes(http, *db, settings);
     if (!http.bind_to_port(options.listen.c_str(), options.port)) {
         fprintf(stderr, "korvel-scores: cannot listen on %s port %d\n", options.listen.c_str(), options.port);
