@@ -1,7 +1,7 @@
 # Korvel: `make play` sets up, builds and plays; `make test` sets up, builds and runs every test.
 # What building, playing and packing need (`make play`, `make deb`, `make install`).
 PACKAGES := cmake make g++ pkg-config libsdl1.2-dev libsdl-mixer1.2-dev libgl-dev libgl1-mesa-dri \
-            libfreetype-dev fonts-dejavu-core libcairo2-dev zlib1g-dev dpkg-dev
+            libfreetype-dev fonts-dejavu-core libcairo2-dev zlib1g-dev libx11-dev dpkg-dev
 # What the tests, the fuzzers and the benchmark need besides: added for those targets only.
 TEST_PACKAGES := python3 libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils openbox \
                  desktop-file-utils appstream man-db lintian clang libclang-rt-14-dev libsdl1.2-compat
@@ -15,14 +15,14 @@ SCORE_PACKAGES := libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev
 JOBS := $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: all deps build play play-landscape test bench fuzz fuzz-build format clean install uninstall deb \
+.PHONY: all deps build play play-landscape test bench bench-all fuzz fuzz-build format clean install uninstall deb \
         web web-test-deps bench-web serve-web web-zip scores bench-scores
 
 all: build
 
 # The `deps` these targets make (as prerequisites) installs the test packages too, and the build
 # made for `make test` has the tests (other builds have them when GoogleTest is there).
-test fuzz fuzz-build bench: PACKAGES += $(TEST_PACKAGES)
+test fuzz fuzz-build bench bench-all: PACKAGES += $(TEST_PACKAGES)
 fuzz fuzz-build: PACKAGES += nlohmann-json3-dev
 test web web-test-deps bench-web serve-web web-zip: PACKAGES += $(WEB_PACKAGES)
 test: BUILD_OPTIONS = -DKORVEL_TESTS=ON
@@ -136,10 +136,12 @@ scores: build
 	cd build && exec $$as scores/korvel-scores --database scores-data/scores.sqlite --port $(SCORES_PORT) \
 	  $(if $(wildcard build/web/index.html),--web web)
 
-bench: deps
+# make bench: the plain portrait window on both SDL 1.2 libraries (a couple of minutes); make
+# bench-all: the whole matrix of pictures and smoothing (BENCHMARKS.md).
+bench bench-all: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF
 	cmake --build build-bench -j$(JOBS) --target korvel-bench-portrait korvel-bench-landscape
-	bash bench/run.sh build-bench
+	bash bench/run.sh build-bench $(if $(filter bench-all,$@),all,plain)
 
 # The score server under load (wrk and a Python client) on SQLite and PostgreSQL; figures in BENCHMARKS.md.
 bench-scores: build

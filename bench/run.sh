@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Runs the benchmark from the run folder on virtual screens of its own (Xvfb), one as large as a
-# 1920 x 1080 screen and one as a 3840 x 2160 one: the portrait game's own window, and both games'
-# fullscreen pictures 1080 and 2160 pixels tall; each without and with smooth edges
-# (multisampling), on both SDL 1.2 libraries. options.txt in the run folder chooses the mode and the
-# smoothing, as a player's would.
+# Runs the benchmark from the run folder on virtual screens of its own (Xvfb).
+#
+#   bench/run.sh [build-folder] [all]
+#
+# Without "all" (make bench, a couple of minutes): the portrait game's own window on a screen as
+# large as a 1920 x 1080 one, on both SDL 1.2 libraries. With "all" (make bench-all, the whole
+# matrix): also both games' fullscreen pictures 1080 and 2160 pixels tall (on a 3840 x 2160 screen),
+# each without and with smooth edges (multisampling), on both libraries. options.txt in the run
+# folder chooses the mode and the smoothing, as a player's would.
 set -euo pipefail
 build=${1:-build-bench}
+matrix=${2:-plain}
 cd "$build/run"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 servers=()
@@ -21,17 +26,25 @@ start_screen() {
 }
 start_screen 1920x1080
 hd=$display
-start_screen 3840x2160
-uhd=$display
+if [ "$matrix" = all ]; then
+    start_screen 3840x2160
+    uhd=$display
+fi
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 # The programs run on the system's SDL 1.2 (the classic library on Debian 12); sdl12-compat's folder put
 # first runs them on that one.
 compat=/usr/lib/$(gcc -print-multiarch)/sdl12-compat
+pictures=("portrait window $hd")
+smoothing=(off)
+if [ "$matrix" = all ]; then
+    pictures+=("portrait fullscreen $hd" "landscape fullscreen $hd" "portrait fullscreen $uhd"
+        "landscape fullscreen $uhd")
+    smoothing+=(on)
+fi
 for library in sdl12-compat classic; do
-    for picture in "portrait window $hd" "portrait fullscreen $hd" "landscape fullscreen $hd" \
-        "portrait fullscreen $uhd" "landscape fullscreen $uhd"; do
+    for picture in "${pictures[@]}"; do
         set -- $picture
-        for smooth in off on; do
+        for smooth in "${smoothing[@]}"; do
             printf 'mode: %s\nsmooth: %s\n' "$2" "$smooth" > options.txt
             echo "== $library, $1, $2 on $3, smooth $smooth"
             if [ $library = classic ]; then

@@ -4,7 +4,7 @@
 
 install(TARGETS korvel korvel-landscape RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-set(GAME_DATA font.fnt LICENSE-DejaVu.txt music1.xm boom.wav powerup.wav shoot1.wav shoot2.wav shoot3.wav
+set(GAME_DATA font.fnt font-sharp.fnt LICENSE-DejaVu.txt music1.xm boom.wav powerup.wav shoot1.wav shoot2.wav shoot3.wav
     selectmove.wav level.txt icon.bmp)
 list(TRANSFORM GAME_DATA PREPEND ${RUN_DIR}/)
 install(FILES ${GAME_DATA} DESTINATION ${KORVEL_DATADIR})

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "shell/platform.h"
+
 GLFONT* glFont = nullptr;
 GLFONT* font = nullptr;
 int fontID = 0;
@@ -19,6 +21,8 @@ int fontID = 0;
 static const int MAX_TEXTURE_SIDE = 4096;
 static const int HEADER_BYTES = 24;
 static const int GLYPH_BYTES = 24;
+// Most levels a sharp file may hold: a side of MAX_TEXTURE_SIDE halves down to 1 in 13.
+static const size_t MAX_LEVELS = 13;
 
 static int32_t LittleInt(const unsigned char* p) {
     return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
@@ -39,14 +43,14 @@ static long FileSize(FILE* f) {
     return size;
 }
 
-// Whether the header describes a font that fits the file's real size and sane limits.
-static bool HeaderFits(const GLFONT& h, long fileSize) {
+// Whether the header describes a font that fits the bytes left in its file and sane limits.
+static bool HeaderFits(const GLFONT& h, long bytesLeft) {
     if (h.TexWidth < 1 || h.TexHeight < 1 || h.TexWidth > MAX_TEXTURE_SIDE || h.TexHeight > MAX_TEXTURE_SIDE)
         return false;
     if (h.IntStart < -128 || h.IntEnd > 255 || h.IntEnd < h.IntStart) return false;
     long glyphs = long(h.IntEnd) - h.IntStart + 1;
     long needed = HEADER_BYTES + glyphs * GLYPH_BYTES + 2L * h.TexWidth * h.TexHeight;
-    return needed <= fileSize;
+    return needed <= bytesLeft;
 }
 
 static bool ReadGlyphs(FILE* f, GLFONT* font) {
@@ -64,61 +68,47 @@ static bool ReadGlyphs(FILE* f, GLFONT* font) {
     return true;
 }
 
-// The next smaller mipmap level of w x h luminance-alpha texels: each texel the mean of 2 x 2 (the
-// last row or column repeated on odd sides), its luminance weighted by alpha, so the clear texels
-// around a glyph do not darken its edge.
-static std::vector<unsigned char> HalveTexels(const std::vector<unsigned char>& texels, int w, int h) {
-    const int halfW = std::max(w / 2, 1), halfH = std::max(h / 2, 1);
-    std::vector<unsigned char> half(2 * size_t(halfW) * halfH);
-    for (int y = 0; y < halfH; y++)
-        for (int x = 0; x < halfW; x++) {
-            int lightAlpha = 0, light = 0, alpha = 0;
-            for (int k = 0; k < 4; k++) {
-                const int sx = std::min(2 * x + k % 2, w - 1), sy = std::min(2 * y + k / 2, h - 1);
-                const unsigned char* texel = &texels[2 * (size_t(sy) * w + sx)];
-                lightAlpha += texel[0] * texel[1];
-                light += texel[0];
-                alpha += texel[1];
-            }
-            unsigned char* out = &half[2 * (size_t(y) * halfW + x)];
-            out[0] = static_cast<unsigned char>(alpha > 0 ? lightAlpha / alpha : light / 4);
-            out[1] = static_cast<unsigned char>((alpha + 2) / 4);
-        }
-    return half;
+// One texture image: its size and luminance-alpha texels.
+struct Level {
+    int width = 0, height = 0;
+    std::vector<unsigned char> texels;
+};
+
+// Reads one font record from f's position, with bytesLeft bytes from there to the file's end: the
+// header and the glyph table into font (its table allocated), the texels into level. False when it
+// is short, damaged or beyond the limits.
+static bool ReadRecord(FILE* f, long bytesLeft, GLFONT* font, Level& level) {
+    unsigned char header[HEADER_BYTES];
+    if (fread(header, 1, sizeof header, f) != sizeof header) return false;
+    font->TexWidth = LittleInt(header + 4);
+    font->TexHeight = LittleInt(header + 8);
+    font->IntStart = LittleInt(header + 12);
+    font->IntEnd = LittleInt(header + 16);
+    if (!HeaderFits(*font, bytesLeft) || !ReadGlyphs(f, font)) return false;
+    level.width = font->TexWidth;
+    level.height = font->TexHeight;
+    level.texels.resize(2 * size_t(level.width) * size_t(level.height));
+    return fread(level.texels.data(), 1, level.texels.size(), f) == level.texels.size();
 }
 
-// Uploads level 0 and every smaller mipmap level down to 1 x 1 into the bound texture.
-static void UploadMipmaps(std::vector<unsigned char> texels, int w, int h) {
+// Makes texture tex hold the given levels as its mipmap levels 0, 1 ...: sampled texel for texel
+// (nearest, one level), or filtered linearly between and within the levels (sharp).
+static void UploadTexture(int tex, bool sharp, const Level* levels, size_t count) {
+    glBindTexture(GL_TEXTURE_2D, tex);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, FONT_WRAP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, FONT_WRAP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, sharp ? GL_LINEAR : GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, sharp ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     // The rows have no padding: OpenGL's default of 4-byte aligned rows would shift every row of an
-    // odd-width level and read past the buffer's end.
+    // odd-width image and read past the buffer's end.
     GLint alignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    for (int level = 0;; level++) {
-        glTexImage2D(GL_TEXTURE_2D, level, GL_LUMINANCE_ALPHA, w, h, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE,
-                     texels.data());
-        if (w == 1 && h == 1) break;
-        texels = HalveTexels(texels, w, h);
-        w = std::max(w / 2, 1);
-        h = std::max(h / 2, 1);
-    }
+    for (size_t i = 0; i < count; i++)
+        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), FONT_INTERNAL_FORMAT, levels[i].width,
+                     levels[i].height, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, levels[i].texels.data());
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-}
-
-// Text is drawn from a few pixels a line to a whole 4K screen's title: mipmaps keep it sharp and
-// unflickering when the texels are minified, linear filtering smooth when they are magnified.
-static bool UploadTexels(FILE* f, const GLFONT* font) {
-    std::vector<unsigned char> texels(2 * size_t(font->TexWidth) * size_t(font->TexHeight));
-    if (fread(texels.data(), 1, texels.size(), f) != texels.size()) return false;
-    glBindTexture(GL_TEXTURE_2D, font->Tex);
-    // Clamped to the edge texel and named by their format, as WebGL too understands them.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    UploadMipmaps(std::move(texels), font->TexWidth, font->TexHeight);
-    return true;
 }
 
 // A bad file is treated as a missing one: nothing is kept and nothing leaks.
@@ -126,26 +116,91 @@ GLFONT* glFontCreate(const char* FileName, int Tex) {
     FILE* f = fopen(FileName, "rb");
     if (!f) return nullptr;
     GLFONT* result = static_cast<GLFONT*>(calloc(1, sizeof(GLFONT)));
-    unsigned char header[HEADER_BYTES];
-    bool ok = result && fread(header, 1, sizeof header, f) == sizeof header;
+    Level level;
+    bool ok = result && ReadRecord(f, FileSize(f), result, level);
+    fclose(f);
     if (ok) {
         result->Tex = Tex;
-        result->TexWidth = LittleInt(header + 4);
-        result->TexHeight = LittleInt(header + 8);
-        result->IntStart = LittleInt(header + 12);
-        result->IntEnd = LittleInt(header + 16);
-        ok = HeaderFits(*result, FileSize(f)) && fseek(f, HEADER_BYTES, SEEK_SET) == 0 &&
-             ReadGlyphs(f, result) && UploadTexels(f, result);
+        UploadTexture(Tex, false, &level, 1);
+        return result;
     }
-    fclose(f);
-    if (ok) return result;
     if (result) glFontDestroy(result);
     free(result);
     return nullptr;
 }
 
+// Per run: the sharp levels of one font (the game's), largest first, and whether its texture holds
+// them now (else its own texture, as glFontCreate made it).
+static const GLFONT* sharpFont = nullptr;
+static std::vector<Level> sharpLevels;
+static bool sharpShown = false;
+
+// Whether a record read from a sharp file has Font's characters and glyph table.
+static bool SameLayout(const GLFONT& font, const GLFONT& level) {
+    return level.IntStart == font.IntStart && level.IntEnd == font.IntEnd &&
+           memcmp(level.Char, font.Char, sizeof(GLFONTCHAR) * (font.IntEnd - font.IntStart + 1)) == 0;
+}
+
+// Reads a sharp file's levels: each of Font's layout and half the size of the one before (down to
+// 1), the last 1 x 1.
+static bool ReadLevels(FILE* f, const GLFONT* Font, std::vector<Level>& levels) {
+    const long size = FileSize(f);
+    for (long at = 0; at < size; at = ftell(f)) {
+        if (levels.size() == MAX_LEVELS || at < 0) return false;
+        GLFONT record{};
+        Level level;
+        bool ok = ReadRecord(f, size - at, &record, level) && SameLayout(*Font, record);
+        free(record.Char);
+        if (!ok) return false;
+        if (!levels.empty() && (level.width != std::max(levels.back().width / 2, 1) ||
+                                level.height != std::max(levels.back().height / 2, 1)))
+            return false;
+        levels.push_back(std::move(level));
+    }
+    return !levels.empty() && levels.back().width == 1 && levels.back().height == 1;
+}
+
+// The level of levels that is Font's own texture, or none.
+static const Level* OwnLevel(const std::vector<Level>& levels, const GLFONT* Font) {
+    for (const Level& level : levels)
+        if (level.width == Font->TexWidth && level.height == Font->TexHeight) return &level;
+    return nullptr;
+}
+
+bool glFontLoadSharp(GLFONT* Font, const char* FileName) {
+    if (!Font || !Font->Char) return false;
+    FILE* f = fopen(FileName, "rb");
+    if (!f) return false;
+    std::vector<Level> levels;
+    const bool ok = ReadLevels(f, Font, levels) && OwnLevel(levels, Font);
+    fclose(f);
+    if (!ok) return false;
+    sharpFont = Font;
+    sharpLevels = std::move(levels);
+    sharpShown = false;
+    return true;
+}
+
+void glFontUseScale(GLFONT* Font, float scale) {
+    if (!Font || Font != sharpFont) return;
+    const bool sharp = scale != 1;
+    if (sharp == sharpShown) return;
+    if (sharp)
+        UploadTexture(Font->Tex, true, sharpLevels.data(), sharpLevels.size());
+    else
+        UploadTexture(Font->Tex, false, OwnLevel(sharpLevels, Font), 1);
+    sharpShown = sharp;
+}
+
+static void ForgetSharp() {
+    sharpFont = nullptr;
+    sharpLevels.clear();
+    sharpShown = false;
+}
+
 void glFontDestroy(GLFONT* Font) {
     if (!Font) return;
+    if (Font == sharpFont) ForgetSharp();
     free(Font->Char);
     Font->Char = nullptr;
 }

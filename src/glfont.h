@@ -26,8 +26,16 @@ extern int fontID;
 
 // Loads a font file into texture Tex; none when the file is missing, short or damaged.
 GLFONT* glFontCreate(const char* FileName, int Tex);
-// Frees the glyph table.
+// Frees the glyph table (and forgets the font's sharp levels).
 void glFontDestroy(GLFONT* Font);
+// Loads the sharp levels of Font from FileName: font records of Font's glyph table, largest first,
+// each half the size of the one before down to 1 x 1, one of them Font's own texture. Returns false
+// (and changes nothing) when the file is missing, damaged or not of Font. One font at a time has them.
+bool glFontLoadSharp(GLFONT* Font, const char* FileName);
+// Fits Font's texture to a picture of scale pixels per unit: at 1, the world's own size, the texture
+// glFontCreate made, sampled texel for texel; at any other scale the sharp levels as mipmaps,
+// filtered linearly, each level drawn for its own size. Nothing for a font without sharp levels.
+void glFontUseScale(GLFONT* Font, float scale);
 void glFontBegin(GLFONT* Font);
 void glFontEnd();
 // Draw String hanging below the origin: starting at it, centred on it, ending at it.

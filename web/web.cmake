@@ -7,7 +7,7 @@ option(KORVEL_WEB_ASSERTIONS "Emscripten's run-time checks (-sASSERTIONS=1), for
 
 # Where the page's file system holds the data: an installed game's place (platform_web.cpp).
 set(WEB_DATA_DIR /usr/share/korvel)
-set(WEB_DATA font.fnt boom.wav powerup.wav shoot1.wav shoot2.wav shoot3.wav selectmove.wav level.txt)
+set(WEB_DATA font.fnt font-sharp.fnt boom.wav powerup.wav shoot1.wav shoot2.wav shoot3.wav selectmove.wav level.txt)
 list(TRANSFORM WEB_DATA PREPEND ${KORVEL_NATIVE_BUILD}/run/)
 list(APPEND WEB_DATA ${KORVEL_NATIVE_BUILD}/web-data/music1.ogg)
 

@@ -43,9 +43,11 @@ static const size_t ZLIB_MAX_RATIO = 1032;
 static const uint32_t CHECK_EVERY = 60;
 // fpsm is a frame's duration over this many ms.
 static const double MS_PER_FPSM = 16.666666;
-// Playback: the speed while Right is held; a lag beyond this (ms) is not caught up.
+// Playback: the speed while Right is held; a lag beyond this (ms) is not caught up. Before its game
+// starts, a replay runs as fast as it can, presenting a frame this often (ms).
 static const double FAST_SPEED = 8;
 static const double MAX_LAG_MS = 250;
+static const Uint32 UNPACED_SHOW_MS = 40;
 // The installed game keeps this many latest games, and the best of each mode besides.
 static const size_t KEPT_GAMES = 20;
 static const char* const EXTENSION = ".korvel-replay";
@@ -77,11 +79,15 @@ static uint32_t played = 0;
 static bool inGame = false;
 static uint32_t firstGameStart = UINT32_MAX;
 static bool saveEachGame = false;
-// Per playback: the keys of the current frame, and the pace's clock (ms) and recorded time due.
+// Per playback: the keys of the current frame; the pace's clock (ms), the recorded time due by the
+// end of the last frame and the current frame's share of it, at the speed of playback (ms); and
+// when a frame was last presented (ticks).
 static Uint8 shipKeys[SDLK_LAST];
 static Uint8 menuKeys[SDLK_LAST];
 static Uint32 paceStart = 0;
 static double paceDue = 0;
+static double frameDue = 0;
+static Uint32 lastShown = 0;
 
 // ---------------------------------------------------------------------------------------------
 // The file
@@ -340,7 +346,7 @@ struct Listed {
     Replay replay;
 };
 
-// The replays in the folder, newest first.
+// The replays in the folder, both programs', newest first.
 static std::vector<Listed> RecordedGames() {
     std::vector<Listed> games;
     const std::string folder = ReplayFolder();
@@ -359,6 +365,15 @@ static std::vector<Listed> RecordedGames() {
     return games;
 }
 
+// The replays this program made, newest first: the two programs share the folder.
+static std::vector<Listed> OwnGames() {
+    std::vector<Listed> games = RecordedGames();
+    games.erase(std::remove_if(games.begin(), games.end(),
+                               [](const Listed& game) { return game.replay.landscape != LANDSCAPE; }),
+                games.end());
+    return games;
+}
+
 static int BestScore(const Replay& r) {
     return std::max(r.score[0], r.score[1]);
 }
@@ -371,13 +386,18 @@ static double GameSeconds(const Replay& r) {
     return ms / 1000;
 }
 
+// The program that plays a replay.
+static const char* ProgramOf(const Replay& r) {
+    return r.landscape ? "korvel-landscape" : "korvel";
+}
+
 int PrintReplays() {
     const std::vector<Listed> games = RecordedGames();
     if (games.empty()) {
         printf("no recorded games in %s\n", ReplayFolder().c_str());
         return 0;
     }
-    printf("%-19s  %-9s  %13s  %7s  %s\n", "date", "mode", "score", "length", "file");
+    printf("%-19s  %-16s  %-9s  %13s  %7s  %s\n", "date", "program", "mode", "score", "length", "file");
     for (const Listed& game : games) {
         const Replay& r = game.replay;
         char date[32], score[32];
@@ -386,15 +406,15 @@ int PrintReplays() {
         snprintf(score, sizeof score, r.players == 2 ? "%i : %i" : "%i", r.score[0], r.score[1]);
         const int seconds = static_cast<int>(GameSeconds(r));
         static const char* const MODE[3] = {"no game", "1 player", "2 players"};
-        printf("%-19s  %-9s  %13s  %4i:%02i  %s\n", date, MODE[r.players], score, seconds / 60, seconds % 60,
-               game.path.c_str());
+        printf("%-19s  %-16s  %-9s  %13s  %4i:%02i  %s\n", date, ProgramOf(r), MODE[r.players], score,
+               seconds / 60, seconds % 60, game.path.c_str());
     }
     return 0;
 }
 
-// Removes all but the latest games and the best game of each mode.
+// Removes all but this program's latest games and its best game of each mode.
 static void PruneGames() {
-    const std::vector<Listed> games = RecordedGames();
+    const std::vector<Listed> games = OwnGames();
     const Listed* best[3] = {nullptr, nullptr, nullptr};
     for (const Listed& game : games)
         if (!best[game.replay.players] ||
@@ -410,9 +430,9 @@ static void PruneGames() {
 // "best" or "last" from the recorded games, else the path itself.
 static std::string ChosenPath(std::string* problem) {
     if (playPath != "best" && playPath != "last") return playPath;
-    const std::vector<Listed> games = RecordedGames();
+    const std::vector<Listed> games = OwnGames();
     if (games.empty()) {
-        *problem = "no recorded games in " + ReplayFolder();
+        *problem = std::string("no games recorded by ") + PROGRAM + " in " + ReplayFolder();
         return "";
     }
     const Listed* chosen = &games[0];
@@ -427,8 +447,7 @@ int OpenReplay() {
     const std::string path = ChosenPath(&problem);
     if (problem.empty()) problem = ReadReplay(path, &run);
     if (problem.empty() && run.landscape != LANDSCAPE)
-        problem = std::string("made by ") + (run.landscape ? "korvel-landscape" : "korvel") +
-                  ", play it with that program";
+        problem = std::string("made by ") + ProgramOf(run) + ", play it with that program";
     if (problem.empty() && run.version != KORVEL_VERSION)
         problem = "made by version " + run.version +
                   " of the game; only that version plays it exactly (this is " + KORVEL_VERSION + ")";
@@ -471,23 +490,45 @@ static void SetKeys(uint32_t bits) {
         (ROLES[i].ship ? shipKeys : menuKeys)[ROLES[i].key] = (bits >> i) & 1;
 }
 
+static bool Paced() {
+    return played >= run.gameStart;
+}
+
+// A frame is presented when playback has caught up with its pace by this frame's end; the frames
+// still behind it only run. Before the game, one now and then.
+static void ChoosePresented() {
+    const Uint32 now = SDL_GetTicks();
+    if (Paced()) {
+        const double speed = SDL_GetKeyState(nullptr)[SDLK_RIGHT] ? FAST_SPEED : 1;
+        frameDue = run.fpsm[played] * MS_PER_FPSM / speed;
+        framePresented = paceDue + frameDue >= now - paceStart;
+    } else {
+        framePresented = now - lastShown >= UNPACED_SHOW_MS;
+    }
+    if (framePresented) lastShown = now;
+}
+
 static void PlayFrameStart() {
     if (played == 0) SDL_WM_SetCaption("KORVEL  (REPLAY)", nullptr);
     SetKeys(run.keys[played]);
     SubstituteKeys(shipKeys, menuKeys);
     if (played == run.gameStart) paceStart = SDL_GetTicks(), paceDue = 0;
+    ChoosePresented();
 }
 
 // From the game's start on, each frame waits for its recorded duration (an eighth with Right held).
 static void KeepPace() {
-    if (played <= run.gameStart) return;
-    paceDue += run.fpsm[played - 1] * MS_PER_FPSM / (SDL_GetKeyState(nullptr)[SDLK_RIGHT] ? FAST_SPEED : 1);
+    if (!Paced()) return;
+    paceDue += frameDue;
     const double ahead = paceDue - (SDL_GetTicks() - paceStart);
     if (ahead > 0) SDL_Delay(static_cast<Uint32>(ahead));
     if (ahead < -MAX_LAG_MS) paceStart = SDL_GetTicks(), paceDue = 0;
 }
 
 static void PlayFrameEnd() {
+    KeepPace();
+    // Drawing between frames (a kept frame shown again) always shows.
+    framePresented = true;
     played++;
     const bool last = played == run.fpsm.size();
     const bool checked = played % CHECK_EVERY == 0 || last;
@@ -499,7 +540,6 @@ static void PlayFrameEnd() {
         return;
     }
     if (last) quit = true;
-    KeepPace();
 }
 
 bool ReplaySetsFpsm() {
@@ -555,10 +595,12 @@ static void SaveGame() {
     char name[64];
     const time_t now = time(nullptr);
     strftime(name, sizeof name, "%Y%m%d-%H%M%S", localtime(&now));
-    std::string path = folder + "/" + name + "-" + std::to_string(run.players) + "p";
-    for (int n = 2; access((path + EXTENSION).c_str(), F_OK) == 0; n++)
-        path = folder + "/" + name + "-" + std::to_string(run.players) + "p-" + std::to_string(n);
-    Save(path + EXTENSION, RunSoFar(run.gameStart));
+    // The landscape game's names end in "-landscape", as its other saves' do.
+    const std::string stem = folder + "/" + name + "-" + std::to_string(run.players) + "p";
+    std::string path = OwnSaveName((stem + EXTENSION).c_str());
+    for (int n = 2; access(path.c_str(), F_OK) == 0; n++)
+        path = OwnSaveName((stem + "-" + std::to_string(n) + EXTENSION).c_str());
+    Save(path, RunSoFar(run.gameStart));
     PruneGames();
 }
 

@@ -14,6 +14,7 @@
 #include "../glfont.h"
 #include "../player/pickups.h"
 #include "../player/player.h"
+#include "../replay/replay.h"
 #include "../world/effects.h"
 #include "command_line.h"
 #include "display.h"
@@ -21,7 +22,6 @@
 #include "icon.h"
 #include "input.h"
 #include "platform.h"
-#include "../replay/replay.h"
 #include "settings.h"
 #include "window.h"
 
@@ -42,13 +42,6 @@ static volatile std::sig_atomic_t stopRequested = 0;
 // While paused, the main loop looks for a new event this often (ms).
 static const Uint32 PAUSED_LOOK_MS = 10;
 
-// Per run: the random generator's state that srand seeded, which the frames draw from, and the
-// one everything else draws from. The music library calls random() on the audio thread, and
-// random() and rand() share one generator: without the two, the music would shift the game's
-// draws at moments no run repeats, and no replay could follow.
-static char* gameRandom = nullptr;
-static char otherRandom[128];
-
 static void RequestStop(int) {
     stopRequested = 1;
 }
@@ -67,7 +60,7 @@ static void OpenWindow() {
     PrepareControllers();
     SDL_Init(SDL_INIT_VIDEO);
     // Without a video driver (no display) SDL_GL_SetAttribute would crash.
-    if (!SDL_WasInit(SDL_INIT_VIDEO)) WindowFailed();
+    RequireDisplay();
     SDL_InitSubSystem(SDL_INIT_TIMER);
     SDL_InitSubSystem(SDL_INIT_JOYSTICK);
     // A replay keeps its own pace, and runs the frames before its game as fast as it can.
@@ -114,7 +107,7 @@ static void CloseSoundAndSdl() {
 // program when the command line says so (help, version, a mistake) or the replay cannot be played,
 // before anything is written. A replay being played writes no options.
 static void ReadChoices(int argc, char** argv) {
-    windowChoice = ReadOptions(OptionsFile());
+    windowChoice = ReadSavedOptions();
     int outcome = ParseCommandLine(argc, argv);
     if (outcome == START_GAME) outcome = OpenReplay();
     if (outcome != START_GAME) exit(outcome);
@@ -142,7 +135,6 @@ void Init(int argc, char** argv, const char*) {
     std::signal(SIGTERM, RequestStop);
     ReadSettings();
     srand(randomNumberSeed);
-    gameRandom = initstate(1, otherRandom, sizeof otherRandom);
     powerupat[0] = powerupat[1] = powerUpAtMultipleOf;
     OpenWindow();
     OpenControllers();
@@ -156,6 +148,9 @@ void Init(int argc, char** argv, const char*) {
     glGenTextures(1, &id);
     fontID = id;
     font = glFontCreate(DataFile("font.fnt").c_str(), fontID);
+    // A picture at any other size than the world's own draws text from the sharp levels.
+    glFontLoadSharp(font, DataFile("font-sharp.fnt").c_str());
+    glFontUseScale(font, pictureScale);
     player = nullptr;
 }
 
@@ -177,7 +172,9 @@ void HandleEvents() {
     SDL_Event event;
     // Of a burst of sizes (the window dragged larger), only the last one sets the mode again.
     SDL_ResizeEvent resize{};
+    ForgetTaps();
     while (SDL_PollEvent(&event)) {
+        TakeKeyEvent(event);
         TakeControllerEvent(event);
         if (event.type == SDL_QUIT) quit = true;
         if (event.type == SDL_VIDEORESIZE) resize = event.resize;
@@ -185,6 +182,7 @@ void HandleEvents() {
             paused = !paused;
             // Resuming restarts the frame clock, so the next frame does not measure the pause.
             if (!paused) RestartFrameClock();
+            if (paused) KeepPausedFrame();
         }
         if (event.type != SDL_KEYDOWN) continue;
         if (event.key.keysym.sym == SDLK_ESCAPE) quit = true;
@@ -194,39 +192,10 @@ void HandleEvents() {
     if (stopRequested) quit = true;
 }
 
-// Makes the game's generator state the one rand() draws from, or the other one; nothing before
-// Init has set them apart.
-static void UseGameRandom(bool game) {
-    if (gameRandom) setstate(game ? gameRandom : otherRandom);
-}
-
-// Per frame: set while the frame holds the audio lock and draws from the game's generator.
-static bool frameHoldsAudio = false;
-
-void SwapBuffers() {
-    if (!frameHoldsAudio) {
-        SDL_GL_SwapBuffers();
-        return;
-    }
-    // The swap may wait for the display: the audio thread mixes meanwhile.
-    UseGameRandom(false);
-    SDL_UnlockAudio();
-    SDL_GL_SwapBuffers();
-    SDL_LockAudio();
-    UseGameRandom(true);
-}
-
 void LoopTurn() {
     const bool moves = !paused;
     if (moves) BeginReplayFrame();
-    // The audio thread waits while the frame draws from the game's generator.
-    SDL_LockAudio();
-    UseGameRandom(true);
-    frameHoldsAudio = true;
     Render();
-    frameHoldsAudio = false;
-    UseGameRandom(false);
-    SDL_UnlockAudio();
     if (moves) EndReplayFrame();
     if (paused) RestUntilEvent();
     HandleEvents();

@@ -29,9 +29,6 @@ void PlaySound(Mix_Chunk* chunk);
 void Init(int argc, char** argv, const char* windowname);
 // One turn of the main loop: a frame, the rest while paused, then the events.
 void LoopTurn();
-// Swaps the buffers at the end of a frame; a frame of the main loop lets the audio thread run
-// meanwhile, as the swap may wait for the display.
-void SwapBuffers();
 // The main loop: one frame, then the event queue; returns 1 once quit is set.
 int Run();
 // Nothing left to do at the end; returns 0.

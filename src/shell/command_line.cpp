@@ -4,9 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../replay/replay.h"
+#include "files.h"
 #include "input.h"
 #include "orientation.h"
-#include "../replay/replay.h"
 #include "window.h"
 
 static const char* const PROGRAM = LANDSCAPE ? "korvel-landscape" : "korvel";
@@ -73,8 +74,9 @@ static void PrintUsage(FILE* out) {
     }
     fprintf(out,
             "\nF11 or Alt+Enter switches between window and fullscreen while the game runs.\n"
-            "The window can be resized. The last choice of mode and scale is kept in options.txt,\n"
-            "beside highscore.txt; a line 'smooth: on' there multisamples the edges (slow without a GPU).\n");
+            "The window can be resized. The last choice of mode and scale is kept in %s,\n"
+            "beside %s; a line 'smooth: on' there multisamples the edges (slow without a GPU).\n",
+            OwnSaveName("options.txt").c_str(), OwnSaveName("highscore.txt").c_str());
 }
 
 static int ShowHelp(const char*) {
@@ -114,6 +116,16 @@ int ParseCommandLine(int argc, char** argv) {
         const int outcome = option->apply(value);
         if (outcome == USAGE_ERROR) PrintUsage(stderr);
         if (outcome != START_GAME) return outcome;
+    }
+    // A replay being watched is not a run to record.
+    if (!recordPath.empty() && !playPath.empty()) {
+        recordPath.clear();
+        playPath.clear();
+        fprintf(stderr,
+                "%s: --record and --replay cannot go together: a replay being watched records nothing\n",
+                PROGRAM);
+        PrintUsage(stderr);
+        return USAGE_ERROR;
     }
     return START_GAME;
 }

@@ -10,6 +10,7 @@ constexpr int USAGE_ERROR = 2;
 // windowChoice (and windowChoiceMade); --record and --replay set recordPath and playPath;
 // --controls, --write-controls and --replays print or write the key bindings or the recorded games
 // and end the program with their status; --help prints the usage on standard output and --version
-// the version, each ending the program with status 0; anything else prints what is wrong and the
-// usage on standard error and ends it with USAGE_ERROR. Returns START_GAME or the exit status.
+// the version, each ending the program with status 0; anything else, and --record with --replay,
+// prints what is wrong and the usage on standard error and ends it with USAGE_ERROR. Returns START_GAME or
+// the exit status.
 int ParseCommandLine(int argc, char** argv);

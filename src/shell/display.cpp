@@ -8,10 +8,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "../glfont.h"
+#include "../replay/replay.h"
 #include "../world/grid.h"
 #include "app.h"
 #include "orientation.h"
-#include "../replay/replay.h"
 
 int width = 0;
 int height = 0;
@@ -38,6 +39,8 @@ float di = 1.0f;
 float fpS = 0;
 float Fps = 0;
 float fixedFpsm = 0;
+bool framePresented = true;
+unsigned framesShown = 0;
 
 float pd[PD_SIZE];
 bool blur = true;
@@ -64,6 +67,15 @@ static bool Letterboxed() {
     return pictureWidth < windowPixelWidth || pictureHeight < windowPixelHeight;
 }
 
+// Holds drawing inside the picture when bars show beside it.
+static void ScissorToPicture() {
+    glScissor(pictureX, pictureY, pictureWidth, pictureHeight);
+    if (Letterboxed())
+        glEnable(GL_SCISSOR_TEST);
+    else
+        glDisable(GL_SCISSOR_TEST);
+}
+
 void FitPicture(int pixelWidth, int pixelHeight) {
     windowPixelWidth = std::max(pixelWidth, 1);
     windowPixelHeight = std::max(pixelHeight, 1);
@@ -74,13 +86,10 @@ void FitPicture(int pixelWidth, int pixelHeight) {
     pictureX = (windowPixelWidth - pictureWidth) / 2;
     pictureY = (windowPixelHeight - pictureHeight) / 2;
     glViewport(pictureX, pictureY, pictureWidth, pictureHeight);
-    glScissor(pictureX, pictureY, pictureWidth, pictureHeight);
-    if (Letterboxed())
-        glEnable(GL_SCISSOR_TEST);
-    else
-        glDisable(GL_SCISSOR_TEST);
+    ScissorToPicture();
     SetLineWidth(LINE_WIDTH);
     SetPointSize(POINT_SIZE);
+    glFontUseScale(font, pictureScale);
 }
 
 static void SetScreenGlobals(int w, int h) {
@@ -115,17 +124,34 @@ void ChangeSizeProj(int w, int h) {
     glLoadIdentity();
 }
 
-int preDraw() {
+// Clears colour and depth of the whole window, the bars too.
+static void ClearWindow() {
     glClearColor(0, 0, 0, 1);
     glDisable(GL_SCISSOR_TEST);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (Letterboxed()) glEnable(GL_SCISSOR_TEST);
+}
+
+int preDraw() {
+    if (framePresented) {
+        ClearWindow();
+    } else {
+        // An empty scissor box: every shape of a frame not presented is cut away before it reaches a
+        // pixel, while the frame's own work, and its draws from rand(), stay what they are.
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, 0, 0, 0);
+    }
     glLoadIdentity();
     return 1;
 }
 
 int postDraw() {
-    SwapBuffers();
+    if (framePresented) {
+        SDL_GL_SwapBuffers();
+        framesShown++;
+    } else {
+        ScissorToPicture();
+    }
     if (ReplaySetsFpsm()) return 1;
     if (fixedFpsm > 0) {
         fpsm = fixedFpsm;

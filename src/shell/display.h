@@ -30,6 +30,11 @@ extern float total; // summed frame times of the current averaging window, ms
 extern float di;    // frames in the current averaging window, starting at 1
 extern float fpS;   // average frame time of the last finished window, ms
 extern float Fps;   // frames per second of the last finished window, shown in the caption
+// Per frame: false while a replay catches up with its pace: the frame runs as any other, but what
+// it draws reaches no pixel and postDraw presents nothing. True in the game.
+extern bool framePresented;
+// Per run: the frames presented so far.
+extern unsigned framesShown;
 // When above 0, postDraw measures nothing and every frame runs with this fpsm: benchmarks and
 // tests step exact frames with it. 0 in the game.
 extern float fixedFpsm;
@@ -45,8 +50,8 @@ extern bool blur;
 int PolygonSides(int n);
 
 // Fits the WINDOW_WIDTH x WINDOW_HEIGHT world into a window (or canvas) of the given real size in
-// pixels: the largest centred picture, black bars beside it; sets the picture globals, the viewport
-// and the scaled line width and point size.
+// pixels: the largest centred picture, black bars beside it; sets the picture globals, the viewport,
+// the scaled line width and point size, and the game's font texture for the picture's scale.
 void FitPicture(int pixelWidth, int pixelHeight);
 // World units to whole pixels at pictureScale.
 int Pixels(float units);
@@ -63,9 +68,10 @@ void ChangeSize(int w, int h);
 // Perspective projection for the scrolling background; leaves CW and CH alone.
 void ChangeSizeProj(int w, int h);
 // Starts a frame: clears colour and depth of the whole window (the bars too), identity model-view.
+// A frame not presented clears nothing and draws nowhere.
 int preDraw();
-// Ends a frame: swaps the buffers, measures the frame into fpsm and updates the caption; while a
-// replay plays, fpsm is the frame's recorded one instead.
+// Ends a frame: swaps the buffers (unless the frame is not presented), measures the frame into fpsm
+// and updates the caption; while a replay plays, fpsm is the frame's recorded one instead.
 int postDraw();
 // Restarts the frame clock, so the next frame measures only itself (start of the loop, end of a pause).
 void RestartFrameClock();

@@ -5,17 +5,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
+#include "orientation.h"
+
 // Where the data folder stands relative to the folder of an installed program (set by the build
 // from the install layout, "../share/games/korvel").
 static const char* const DATA_FROM_PROGRAM = KORVEL_DATA_FROM_BIN;
 // The game's own folder inside each XDG base folder.
 static const char* const GAME_FOLDER = "/korvel/";
+// What the landscape game's own saves add to their names.
+static const char* const LANDSCAPE_SUFFIX = "-landscape";
 // A saved file's mode before the creation mask, and the end of its temporary names (mkstemp fills
 // in the Xs).
 static const mode_t SAVED_MODE = 0644;
@@ -72,6 +77,20 @@ std::string SaveFile(const char* name) {
 
 std::string UserDataFile(const char* name) {
     return InXdgFolder("XDG_DATA_HOME", ".local/share", name);
+}
+
+std::string OwnSaveName(const char* name) {
+    std::string own = name;
+    if (LANDSCAPE) own.insert(std::min(own.rfind('.'), own.size()), LANDSCAPE_SUFFIX);
+    return own;
+}
+
+std::string SaveToRead(const char* name, bool* adopted) {
+    const std::string own = SaveFile(OwnSaveName(name).c_str());
+    const std::string shared = SaveFile(name);
+    const bool adopt = own != shared && !Exists(own) && !shared.empty() && Exists(shared);
+    if (adopted) *adopted = adopt;
+    return adopt ? shared : own;
 }
 
 std::string ConfigFile(const char* name) {

@@ -22,6 +22,16 @@ std::string UserConfigFile(const char* name);
 // (empty without a home folder).
 std::string UserDataFile(const char* name);
 
+// The name this program gives its own save of a kind: name itself in the portrait game, and in the
+// landscape game "-landscape" before the extension ("highscore-landscape.txt"), so the two programs
+// keep their own high score and options in the folders they share.
+std::string OwnSaveName(const char* name);
+// Where this program reads its save of a kind (name as the portrait game calls it) at start-up: its
+// own (SaveFile(OwnSaveName(name))); or, while the landscape game has none yet, the one both
+// programs shared before each had its own (SaveFile(name)), when there is one: *adopted (when
+// given) says so. Its first save then writes its own, and the shared file stays the portrait game's.
+std::string SaveToRead(const char* name, bool* adopted = nullptr);
+
 // Per run: the installed game's data folder ("<prefix>/share/games/korvel", found from the program's
 // own place on first use), or empty when the program is not installed.
 const std::string& InstalledDataFolder();

@@ -174,12 +174,33 @@ static bool Holds(const Pad& pad, PadInput input) {
     return input == UP || input == LEFT ? axis < -STICK_DEAD_ZONE : axis > STICK_DEAD_ZONE;
 }
 
-// Whether any key of the action is held in SDL's key-state array.
-static bool Held(int action) {
+// Per frame: the keys pressed since the last frame, as the last drain of the event queue saw them.
+static Uint8 tapped[SDLK_LAST];
+
+void ForgetTaps() {
+    memset(tapped, 0, sizeof tapped);
+}
+
+void TakeKeyEvent(const SDL_Event& event) {
+    if (event.type == SDL_KEYDOWN && event.key.keysym.sym < SDLK_LAST) tapped[event.key.keysym.sym] = 1;
+}
+
+// SDL's key-state array, with every key pressed since the last frame held too: a key pressed and
+// released between two frames still counts once.
+static const Uint8* Keyboard() {
+    static Uint8 keys[SDLK_LAST];
     int count = 0;
-    const Uint8* keys = SDL_GetKeyState(&count);
+    const Uint8* held = SDL_GetKeyState(&count);
+    for (int k = 0; k < SDLK_LAST; k++)
+        keys[k] = tapped[k] || (k < count && held[k]);
+    return keys;
+}
+
+// Whether any key of the action is held.
+static bool Held(int action) {
+    const Uint8* keys = Keyboard();
     for (SDLKey k : bound[action])
-        if (k < count && keys[k]) return true;
+        if (keys[k]) return true;
     return false;
 }
 
@@ -192,8 +213,8 @@ void SubstituteKeys(const Uint8* ship, const Uint8* menu) {
     playedMenuKeys = menu;
 }
 
-// SDL's own array while the keys are the defaults and no controller plays; otherwise out, cleared,
-// for the caller to fill.
+// The keyboard as it is while the keys are the defaults and no controller plays; otherwise out,
+// cleared, for the caller to fill.
 static Uint8* KeysToFill(Uint8* out) {
     if (!controlsRead && !padsInUse) return nullptr;
     memset(out, 0, SDLK_LAST);
@@ -203,8 +224,8 @@ static Uint8* KeysToFill(Uint8* out) {
 const Uint8* ShipKeys() {
     static Uint8 keys[SDLK_LAST];
     if (playedShipKeys) return playedShipKeys;
-    if (!KeysToFill(keys)) return SDL_GetKeyState(nullptr);
-    keys[SDLK_c] = SDL_GetKeyState(nullptr)[SDLK_c];
+    if (!KeysToFill(keys)) return Keyboard();
+    keys[SDLK_c] = Keyboard()[SDLK_c];
     for (int p = 0; p < PADS; p++) {
         const int first = p == 0 ? P1_UP : P2_UP; // up, down, left, right, fire
         for (int i = UP; i <= FIRE; i++)
@@ -223,7 +244,7 @@ static bool AnyPadHolds(PadInput input) {
 const Uint8* MenuKeys() {
     static Uint8 keys[SDLK_LAST];
     if (playedMenuKeys) return playedMenuKeys;
-    if (!KeysToFill(keys)) return SDL_GetKeyState(nullptr);
+    if (!KeysToFill(keys)) return Keyboard();
     for (int a : {P1_SOLO_FIRE, P2_FIRE, RESET_HIGHSCORE, TOGGLE_VSYNC, TOGGLE_SOUND})
         keys[ACTION[a].key] = Held(a);
     keys[ACTION[P1_UP].key] = Held(P1_UP) || AnyPadHolds(UP);

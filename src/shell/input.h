@@ -9,7 +9,8 @@
 
 // The ships and the screens keep reading the keys of the default controls; these arrays hold them
 // as the player's own keys and the controllers press them. With no controls file and no
-// controller, both are SDL's own key-state array.
+// controller, both are SDL's own key-state array. A key pressed since the last frame counts as
+// held in them for this frame, released or not.
 //
 // Per frame: the ships' keys: arrows, / and Z for player 1 (the first controller), W, S, A, D and
 // B for player 2 (the second controller), and C (hits cost nothing).
@@ -25,6 +26,11 @@ void SubstituteKeys(const Uint8* ship, const Uint8* menu);
 // line names them: "R" with the default controls, "F1" or "X/Y" once moved.
 std::string MenuSwitchKeys(SDLKey key);
 
+// The event queue's drain starts: the keys pressed since the last frame are forgotten.
+void ForgetTaps();
+// Notes a key press taken from the queue: the key counts as held in the next frame's ShipKeys and
+// MenuKeys even when it is released before the frame reads them.
+void TakeKeyEvent(const SDL_Event& event);
 // Follows the controllers' sticks, d-pads and buttons: every event taken from the queue passes here.
 void TakeControllerEvent(const SDL_Event& event);
 // Whether an event presses the pause key or a controller's Start.

@@ -13,7 +13,8 @@
 WindowChoice windowChoice;
 bool windowChoiceMade = false;
 
-static const char* const OPTIONS_FILE = "options.txt";
+// The options' file as both programs once shared it; each now keeps its own (OwnSaveName).
+static const char* const SHARED_OPTIONS_FILE = "options.txt";
 // Only this much of the options file is read: its lines need a few dozen bytes.
 static const size_t OPTIONS_LIMIT = 4096;
 
@@ -68,5 +69,16 @@ bool WriteOptions(const std::string& path, const WindowChoice& choice) {
 }
 
 std::string OptionsFile() {
-    return SaveFile(OPTIONS_FILE);
+    return SaveFile(OwnSaveName(SHARED_OPTIONS_FILE).c_str());
+}
+
+WindowChoice ReadSavedOptions() {
+    bool adopted = false;
+    WindowChoice choice = ReadOptions(SaveToRead(SHARED_OPTIONS_FILE, &adopted));
+    if (!adopted) return choice;
+    // The landscape game's first start: the shared file's mode and smoothing become its own, not
+    // its scale, which fitted the other window's shape; written at once as its own options.
+    choice.scale = WindowChoice().scale;
+    windowChoiceMade = true;
+    return choice;
 }

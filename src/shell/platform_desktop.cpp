@@ -1,4 +1,33 @@
-// platform_desktop.cpp -- the desktop game's side of platform.h.
+// platform_desktop.cpp -- the desktop game's side of platform.h, and the libraries' own random().
 #include "platform.h"
 
+#include <GL/gl.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+
 const char* const MUSIC_FILE = "music1.xm";
+const int FONT_WRAP = GL_CLAMP;
+const int FONT_INTERNAL_FORMAT = 2;
+
+// The game draws from rand(), seeded once with randomNumberSeed: replays follow that sequence. The
+// music library (libmikmod, under SDL_mixer's module player) calls random() on the audio thread, and
+// in the C library random() and rand() share one generator. The program therefore defines random()
+// itself (exported to the libraries by the build, so theirs resolves here): every caller by that name
+// draws from a generator of its own, under a lock, and rand() keeps the game's sequence to itself.
+static std::mutex libraryRandomLock;
+static random_data libraryRandom;
+static char libraryRandomState[128];
+static bool libraryRandomStarted = false;
+
+extern "C" long random() noexcept {
+    std::lock_guard<std::mutex> hold(libraryRandomLock);
+    if (!libraryRandomStarted) {
+        initstate_r(1, libraryRandomState, sizeof libraryRandomState, &libraryRandom);
+        libraryRandomStarted = true;
+    }
+    int32_t value = 0;
+    random_r(&libraryRandom, &value);
+    return value;
+}

@@ -3,6 +3,7 @@
 // browser shows only once a button is pressed.
 #include "platform.h"
 
+#include <GL/gl.h>
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 #include <emscripten.h>
@@ -17,6 +18,8 @@
 #include "web.h"
 
 const char* const MUSIC_FILE = "music1.ogg";
+const int FONT_WRAP = GL_CLAMP_TO_EDGE;
+const int FONT_INTERNAL_FORMAT = GL_LUMINANCE_ALPHA;
 
 // The page's file system holds the game as installed: the program here, its data in
 // ../share/korvel, the player's files under $HOME, which the page keeps in the browser's storage.

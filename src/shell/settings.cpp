@@ -21,7 +21,9 @@ int highscore = 0;
 int vsync = 0;
 bool sound = true;
 
-static const char* const HIGHSCORE_FILE = "highscore.txt";
+// The high score's file as both programs once shared it, and this program's own.
+static const char* const SHARED_HIGHSCORE_FILE = "highscore.txt";
+static const std::string HIGHSCORE_FILE = OwnSaveName(SHARED_HIGHSCORE_FILE);
 
 void ResetSettings() {
 #define SETTING(name, type, value, end) name = value;
@@ -91,9 +93,10 @@ static void TellSaveProblem(const std::string& why) {
 }
 
 void ReadHighscore() {
-    const std::string problem = SaveProblem(HIGHSCORE_FILE);
+    const std::string problem = SaveProblem(HIGHSCORE_FILE.c_str());
     if (!problem.empty()) TellSaveProblem(problem);
-    FILE* f = fopen(SaveFile(HIGHSCORE_FILE).c_str(), "r");
+    // The landscape game's first start takes the score both programs shared: nothing tells whose it is.
+    FILE* f = fopen(SaveToRead(SHARED_HIGHSCORE_FILE).c_str(), "r");
     if (!f) {
         highscore = 0;
         return;
@@ -117,7 +120,7 @@ void ReadHighscoreFrom(FILE* f) {
 void WriteHighscore() {
     char text[96];
     snprintf(text, sizeof text, "highscore: %i\nvsync: %i\nsound: %i\n", highscore, vsync, sound ? 1 : 0);
-    const std::string path = SaveFile(HIGHSCORE_FILE);
+    const std::string path = SaveFile(HIGHSCORE_FILE.c_str());
     if (!WriteFileDurably(path, text)) TellSaveProblem(path + ": " + strerror(errno));
 }
 

@@ -30,8 +30,12 @@ bool ParseScale(const char* text, float* scale);
 WindowChoice ReadOptions(const std::string& path);
 // Stores choice at path durably (WriteFileDurably); false when the write failed.
 bool WriteOptions(const std::string& path, const WindowChoice& choice);
-// Where the options are kept: "options.txt" beside "highscore.txt".
+// Where this program's options are kept: "options.txt" beside "highscore.txt" (their landscape
+// names in the landscape game, OwnSaveName).
 std::string OptionsFile();
+// The options this program starts with: its own file's; on the landscape game's first start, the
+// mode and smoothing of the file both programs shared, marked as a choice made, so they are written.
+WindowChoice ReadSavedOptions();
 
 // The largest window scale up to largest (itself, or whole eighths below it, down to MIN_SCALE)
 // that fits a desktop of the given size with room for a panel; largest when the desktop's size is
@@ -44,10 +48,16 @@ bool OnSdl12Compat();
 // error when it had to shrink), smoothed when chosen and offered. Exits the process with status 1
 // when no window opens.
 void OpenGameWindow();
+// Keeps the frame on show as the game pauses, to show it again after a mode change while paused.
+void KeepPausedFrame();
 // Switches between window and fullscreen and remembers the choice.
 void ToggleFullscreen();
 // Sets the window's mode again at the size the window manager gave it, refits the picture and
 // remembers the scale.
 void ResizeWindow(int pixelWidth, int pixelHeight);
+// After SDL_Init: ends the program with status 1 and a message naming DISPLAY on standard error when
+// SDL's video did not start, or fell back to a driver that shows no window (a text terminal's, SDL 2's
+// offscreen one) the player did not ask for with SDL_VIDEODRIVER.
+void RequireDisplay();
 // Says on standard error why no OpenGL window could be opened, and exits with status 1.
 [[noreturn]] void WindowFailed();

@@ -27,6 +27,10 @@ void WindowFailed() {
     exit(1);
 }
 
+void RequireDisplay() {
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) WindowFailed();
+}
+
 void OpenGameWindow() {
     if (!SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 24, SDL_OPENGL | SDL_DOUBLEBUF)) WindowFailed();
     FollowCanvasSize();
@@ -45,6 +49,9 @@ void FollowCanvasSize() {
     emscripten_set_canvas_element_size("#canvas", w, h);
     FitPicture(w, h);
 }
+
+// The browser keeps the canvas's picture through a change of size itself.
+void KeepPausedFrame() {}
 
 // The page, not the window manager, sizes the canvas: FollowCanvasSize keeps up with it.
 void ResizeWindow(int, int) {}

@@ -140,6 +140,16 @@ def send_close_request(window, display=None):
     return sent != 0
 
 
+# The files a program saves in its run folder, by the portrait game's names.
+SAVES = ("highscore.txt", "options.txt")
+
+
+def own_name(program, name):
+    """The name a program gives its own save: the landscape game's end in "-landscape"."""
+    stem, dot, extension = name.rpartition(".")
+    return "%s-landscape.%s" % (stem, extension) if program == "korvel-landscape" else name
+
+
 class Game:
     """One run of a program in a fresh copy of the data files."""
 
@@ -148,15 +158,17 @@ class Game:
         """with_data False leaves out the font, the music and the sounds; env adds to the environment;
         args go on the command line; files (name: text) are written into the folder first."""
         self.folder = tempfile.mkdtemp(prefix="korvel-e2e-")
+        self.program = program
+        saves = {own_name(p, name) for p in ("korvel", "korvel-landscape") for name in SAVES}
         for name in os.listdir(run_folder):
             path = os.path.join(run_folder, name)
             wanted = with_data or name == "level.txt"
-            if os.path.isfile(path) and name not in PROGRAM_FILES and name != "highscore.txt" and wanted:
+            if os.path.isfile(path) and name not in PROGRAM_FILES and name not in saves and wanted:
                 shutil.copy(path, self.folder)
         if not with_level:
             os.remove(os.path.join(self.folder, "level.txt"))
         if highscore is not None:
-            self.write("highscore.txt", highscore)
+            self.write(self.own("highscore.txt"), highscore)
         if level is not None:
             self.write("level.txt", level)
         for name, text in (files or {}).items():
@@ -187,6 +199,10 @@ class Game:
     def write(self, name, text):
         with open(os.path.join(self.folder, name), "w") as f:
             f.write(text)
+
+    def own(self, name):
+        """The program's own name for a save ("highscore.txt", "options.txt")."""
+        return own_name(self.program, name)
 
     def read(self, name):
         try:
@@ -244,8 +260,8 @@ def started(game, label):
 def check_exit(game, label, how, highscore=DEFAULT_HIGHSCORE):
     status = game.wait()
     check(label + ": " + how + " ends the program with status 0", status == 0, "status %r" % status)
-    text = game.read("highscore.txt")
-    check(label + ": " + how + " writes highscore.txt", text == highscore, repr(text))
+    text = game.read(game.own("highscore.txt"))
+    check(label + ": " + how + " writes " + game.own("highscore.txt"), text == highscore, repr(text))
 
 
 def test_window_pause_escape(run, program, size, label):
@@ -578,7 +594,7 @@ def test_game_to_the_end(run, program, size, label, start, forward):
         game.key("Escape")
         status = game.wait()
         check(label + ": Escape in the menu after the game ends with status 0", status == 0, "status %r" % status)
-        text = game.read("highscore.txt") or ""
+        text = game.read(game.own("highscore.txt")) or ""
         found = re.match(r"highscore: (\d+)\n", text)
         check(label + ": highscore.txt holds the score reached (> 0)", found and int(found.group(1)) > 0,
               repr(text))
@@ -645,19 +661,24 @@ def test_controls_file(run, program, label, start, forward):
 
 
 def test_no_display(run, program, label):
-    """Without a display the program says so on stderr and ends with status 1."""
+    """Without a display the program says so on stderr, naming DISPLAY, and ends with status 1: with
+    the X driver asked for and no server there, and with no DISPLAY at all (where the classic library
+    would fall back to a text-terminal driver nobody asked for)."""
     folder = tempfile.mkdtemp(prefix="korvel-e2e-")
+    unreachable = dict(os.environ, DISPLAY=":4242", SDL_VIDEODRIVER="x11")
+    unset = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER")}
     try:
-        env = dict(os.environ, DISPLAY=":4242", SDL_VIDEODRIVER="x11")
-        try:
-            done = subprocess.run([os.path.join(os.path.abspath(run), program)], cwd=folder, env=env,
-                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-                                  timeout=20, text=True)
-            status, err = done.returncode, done.stderr
-        except subprocess.TimeoutExpired:
-            status, err = None, ""
-        check(label + ": no window: status 1 and a message on stderr", status == 1 and "window" in err,
-              "status %r, stderr %r" % (status, err))
+        for env, said in ((unreachable, "DISPLAY=:4242"), (unset, "DISPLAY is not set")):
+            try:
+                done = subprocess.run([os.path.join(os.path.abspath(run), program)], cwd=folder, env=env,
+                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                      stderr=subprocess.PIPE, timeout=20, text=True)
+                status, err = done.returncode, done.stderr
+            except subprocess.TimeoutExpired:
+                status, err = None, ""
+            check(label + ": no window (%s): status 1 and the display named on stderr" % said,
+                  status == 1 and "no display found" in err and said in err and "window" in err,
+                  "status %r, stderr %r" % (status, err))
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 

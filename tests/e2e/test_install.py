@@ -19,13 +19,13 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import test_game  # noqa: E402
-from test_game import DEFAULT_HIGHSCORE, Game, check, find_pixels, poll, tuned_level, white  # noqa: E402
+from test_game import DEFAULT_HIGHSCORE, Game, check, find_pixels, own_name, poll, tuned_level, white  # noqa: E402
 
 APP_ID = "io.github.korvel.Korvel"
 PROGRAMS = (("korvel", (480, 800)), ("korvel-landscape", (800, 480)))
 BIN, DATA = "games", "share/games/korvel"  # under the prefix, as Debian's games policy has them
-GAME_DATA = ("font.fnt", "LICENSE-DejaVu.txt", "music1.xm", "boom.wav", "powerup.wav", "shoot1.wav", "shoot2.wav",
-             "shoot3.wav", "selectmove.wav", "level.txt", "icon.bmp")
+GAME_DATA = ("font.fnt", "font-sharp.fnt", "LICENSE-DejaVu.txt", "music1.xm", "boom.wav", "powerup.wav",
+             "shoot1.wav", "shoot2.wav", "shoot3.wav", "selectmove.wav", "level.txt", "icon.bmp")
 LAYOUT = ([BIN + "/" + program for program, _ in PROGRAMS] + [BIN + "/korvel-level"] +
           [DATA + "/" + name for name in GAME_DATA] +
           ["share/applications/%s.desktop" % APP_ID, "share/applications/%s.Landscape.desktop" % APP_ID,
@@ -117,8 +117,9 @@ def check_plain_start(prefix, program, size, label):
         check(label + ": no missing-level message", game.read("stdout.txt") == "", repr(game.read("stdout.txt")))
         check(label + ": nothing on standard error about saving", SAVE_PROBLEM not in game.read("stderr.txt"),
               game.read("stderr.txt"))
-        saved = read(os.path.join(root, "data", "korvel", "highscore.txt"))
-        check(label + ": Escape writes $XDG_DATA_HOME/korvel/highscore.txt", saved == DEFAULT_HIGHSCORE, repr(saved))
+        name = own_name(program, "highscore.txt")
+        saved = read(os.path.join(root, "data", "korvel", name))
+        check(label + ": Escape writes $XDG_DATA_HOME/korvel/" + name, saved == DEFAULT_HIGHSCORE, repr(saved))
         check(label + ": the working folder stays empty", game.left_in_work() == [], game.left_in_work())
     finally:
         game.finish()
@@ -131,7 +132,7 @@ def check_recorded(prefix, program, root, label):
     folder = os.path.join(root, "data", "korvel", "replays")
     names = os.listdir(folder) if os.path.isdir(folder) else []
     check(label + ": the game is recorded in $XDG_DATA_HOME/korvel/replays/",
-          len(names) == 1 and names[0].endswith("-1p.korvel-replay"), names)
+          len(names) == 1 and names[0].endswith(own_name(program, "-1p.korvel-replay")), names)
     status, out = run(os.path.join(prefix, BIN, program), "--replays", env=dict(os.environ, **player_folders(root)))
     check(label + ": --replays lists it as a one-player game", status == 0 and bool(names) and names[0] in out
           and "1 player" in out, out)
@@ -205,7 +206,7 @@ def check_bad_setups(prefix, program, label):
 
         # A data home the player cannot write in, holding a score (root is made the user nobody for this).
         folders = player_folders(root)
-        saved = os.path.join(folders["XDG_DATA_HOME"], "korvel", "highscore.txt")
+        saved = os.path.join(folders["XDG_DATA_HOME"], "korvel", own_name(program, "highscore.txt"))
         os.makedirs(os.path.dirname(saved))
         with open(saved, "w") as f:
             f.write("highscore: 777\nvsync: 0\nsound: 0\n")

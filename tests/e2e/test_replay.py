@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """End-to-end checks of replays: a game played with keys sent to the window and recorded with
 --record, then watched with --replay, which must reach the same high score and write nothing; a
-replay of the other build, one cut short and random bytes must each be refused with status 2.
+replay of the other build, one cut short and random bytes must each be refused with status 2. Both
+programs' games in one replay folder: --replays names the program of each, and `--replay last`
+picks the program's own, or says it has none.
 
     python3 tests/e2e/test_replay.py <run-folder>
 
@@ -39,7 +41,7 @@ def record_game(run, program, label):
         game.key("Escape")
         status = game.wait()
         check(label + ": a recorded game ends with status 0", status == 0, "status %r" % status)
-        saved = re.search(r"highscore: (\d+)", game.read("highscore.txt") or "")
+        saved = re.search(r"highscore: (\d+)", game.read(game.own("highscore.txt")) or "")
         with open(os.path.join(game.folder, path), "rb") as f:
             replay = f.read()
         check(label + ": --record writes the replay, under 100 KB", 0 < len(replay) < 100000, len(replay))
@@ -66,9 +68,10 @@ def replay(run, program, data, timeout=120):
 
 
 def test_replays(run, program, other, label):
+    """The recorded game, watched and refused as it should be; its (bytes, high score), or None."""
     recorded = record_game(run, program, label)
     if not recorded:
-        return
+        return None
     data, highscore = recorded
     check(label + ": the recorded game scored", highscore > 0, highscore)
     for attempt in ("", " again"):
@@ -88,6 +91,52 @@ def test_replays(run, program, other, label):
         status, out, err, _ = replay(run, player, bytes_, timeout=30)
         check("%s: %s --replay of a replay %s: status 2 and one line" % (label, player, message),
               status == 2 and message in err and err.count("\n") == 1, "status %r, stderr %r" % (status, err))
+    return recorded
+
+
+def in_data_home(run, program, data_home, *args):
+    """Runs program with args, its saves in data_home: (status, stdout, stderr)."""
+    done = subprocess.run([os.path.join(os.path.abspath(run), program)] + list(args), cwd=data_home,
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=120,
+                          env=dict(os.environ, HOME=data_home, XDG_DATA_HOME=data_home))
+    return done.returncode, done.stdout, done.stderr
+
+
+def keep(data_home, name, recorded):
+    """Puts a recorded game into the replay folder both programs share."""
+    folder = os.path.join(data_home, "korvel", "replays")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(recorded[0])
+
+
+def test_own_replays(run):
+    """A landscape game, then a portrait one, in one replay folder: each program's `last` is its own."""
+    data_home = tempfile.mkdtemp(prefix="korvel-replays-")
+    try:
+        landscape = test_replays(run, "korvel-landscape", "korvel", "korvel-landscape")
+        if not landscape:
+            return
+        keep(data_home, "landscape.korvel-replay", landscape)
+        status, out, err = in_data_home(run, "korvel", data_home, "--replay", "last")
+        check("korvel --replay last beside a landscape game only: none of its own, status 2",
+              status == 2 and "no games recorded by korvel in" in err, "status %r, stderr %r" % (status, err))
+        portrait = test_replays(run, "korvel", "korvel-landscape", "korvel")
+        if not portrait:
+            return
+        keep(data_home, "portrait.korvel-replay", portrait)
+        status, out, _ = in_data_home(run, "korvel", data_home, "--replays")
+        rows = {line.split()[-1].split("/")[-1]: line.split()[2] for line in out.splitlines()[1:]}
+        check("--replays names the program of each game", status == 0 and rows == {
+            "landscape.korvel-replay": "korvel-landscape", "portrait.korvel-replay": "korvel"}, out)
+        for program, recorded in (("korvel", portrait), ("korvel-landscape", landscape)):
+            status, out, err = in_data_home(run, program, data_home, "--replay", "last")
+            ended = ENDED.search(out)
+            check("%s --replay last plays its own game to the recorded high score" % program,
+                  status == 0 and ended and int(ended.group(4)) == recorded[1],
+                  "status %r, stdout %r, stderr %r" % (status, out, err))
+    finally:
+        shutil.rmtree(data_home, ignore_errors=True)
 
 
 def main():
@@ -97,8 +146,7 @@ def main():
     run = sys.argv[1]
     began = time.time()
     try:
-        test_replays(run, "korvel", "korvel-landscape", "korvel")
-        test_replays(run, "korvel-landscape", "korvel", "korvel-landscape")
+        test_own_replays(run)
     finally:
         for process in test_game.running:
             if process.poll() is None:

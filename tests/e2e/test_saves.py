@@ -25,7 +25,7 @@ import threading
 import time
 
 import test_game
-from test_game import Game, check, send_close_request
+from test_game import Game, check, own_name, send_close_request
 
 RUNS = 50
 SAVED = "highscore: %i\nvsync: %i\nsound: 1\n"
@@ -66,7 +66,7 @@ def kill_around_exit(run, program, number, rng):
             game.process.send_signal(signal.SIGKILL)
         escape.wait()
         game.wait()
-        text = game.read("highscore.txt")
+        text = game.read(game.own("highscore.txt"))
         return "old" if text == old else "new" if text == new else None
     finally:
         game.finish()
@@ -117,7 +117,8 @@ def exit_once(run, job, display):
         for name in os.listdir(run):
             if name.endswith((".wav", ".xm", ".fnt")) or name == "level.txt":
                 shutil.copy(os.path.join(run, name), folder)
-        with open(os.path.join(folder, "highscore.txt"), "w") as f:
+        saved_path = os.path.join(folder, own_name(program, "highscore.txt"))
+        with open(saved_path, "w") as f:
             f.write(STORED)
         env = dict(os.environ, DISPLAY=display, LD_LIBRARY_PATH=library, SDL_AUDIODRIVER="dummy",
                    KORVEL_BENCH_SHORT="1")
@@ -130,7 +131,7 @@ def exit_once(run, job, display):
             if process.poll() is None:
                 process.kill()
                 process.wait()
-        with open(os.path.join(folder, "highscore.txt")) as f:
+        with open(saved_path) as f:
             saved = f.read()
         # The benchmark's scenes may raise the high score, and it names its library; a game ended from
         # its menu keeps the score.

@@ -20,6 +20,7 @@
 #include "player/shots.h"
 #include "shell/app.h"
 #include "shell/display.h"
+#include "shell/input.h"
 #include "shell/orientation.h"
 #include "shell/settings.h"
 #include "world/effects.h"
@@ -93,6 +94,7 @@ void ReleaseAllKeys() {
     Uint8* keys = SDL_GetKeyState(&n);
     for (int i = 0; i < n; i++)
         keys[i] = 0;
+    ForgetTaps();
 }
 
 void StepWorld(int frames) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/files.h"
 #include "world/object.h"
 
 class BossEnemy;
@@ -16,6 +17,10 @@ class Player;
 struct GLFONT;
 
 constexpr float PI = 3.14159265f;
+// This program's own high-score and options files: the portrait game's names, or the landscape
+// game's (OwnSaveName).
+inline const std::string HIGHSCORE_FILE = OwnSaveName("highscore.txt");
+inline const std::string OPTIONS_FILE = OwnSaveName("options.txt");
 
 // Deletes every object and overlay, empties the grid and particles, and puts the game's
 // globals back to their start-of-run values (settings to their defaults).
@@ -26,7 +31,8 @@ class CleanWorld : public testing::Test {
     void SetUp() override { ResetWorld(); }
     void TearDown() override { ResetWorld(); }
 };
-// Holds or releases a key in SDL's key-state array, as the game reads it.
+// Holds or releases a key in SDL's key-state array, as the game reads it; ReleaseAllKeys also
+// forgets the keys pressed since the last frame.
 void HoldKey(SDLKey key, bool held = true);
 void ReleaseAllKeys();
 // One frame of the object list and collision pass at fpsm 1, without the background and HUD.

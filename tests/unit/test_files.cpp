@@ -13,7 +13,9 @@
 
 #include "harness.h"
 #include "shell/files.h"
+#include "shell/orientation.h"
 #include "shell/settings.h"
+#include "shell/window.h"
 
 namespace {
 
@@ -167,7 +169,8 @@ TEST_F(Files, UnsetEmptyOrRelativeXdgFoldersMeanTheirDefaults) {
 
 TEST_F(Files, FirstSaveMakesThePrivateDataFolderAndNothingInTheWorkingFolder) {
     EXPECT_EQ(ReadAndSaveTelling(4321), "");
-    EXPECT_EQ(ReadFile(home + "/.local/share/korvel/highscore.txt"), "highscore: 4321\nvsync: 0\nsound: 1\n");
+    EXPECT_EQ(ReadFile(home + "/.local/share/korvel/" + HIGHSCORE_FILE),
+              "highscore: 4321\nvsync: 0\nsound: 1\n");
     struct stat st;
     ASSERT_EQ(stat((home + "/.local/share/korvel").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -176,6 +179,37 @@ TEST_F(Files, FirstSaveMakesThePrivateDataFolderAndNothingInTheWorkingFolder) {
     highscore = 0;
     ReadHighscore();
     EXPECT_EQ(highscore, 4321);
+}
+
+// Both programs once saved under one name. The landscape game takes what is shared at its first
+// start and keeps its own from then on; the portrait game's files stay its own. Installed and not.
+TEST_F(Files, EachProgramKeepsItsOwnSavesAndTheLandscapeGameTakesTheSharedOnesOnce) {
+    const std::string sharedScore = "highscore: 900\nvsync: 1\nsound: 0\n";
+    for (const std::string& folder : {home + "/.local/share/korvel", work}) {
+        Install(folder == work ? root + "/elsewhere/games/korvel" : root + "/prefix/games/korvel");
+        fs::create_directories(folder);
+        WriteFile(folder + "/highscore.txt", sharedScore);
+        WriteFile(folder + "/options.txt", "mode: fullscreen\nscale: 2\nsmooth: on\n");
+        for (int start = 0; start < 2; start++) {
+            windowChoiceMade = false;
+            const WindowChoice choice = ReadSavedOptions();
+            EXPECT_TRUE(choice.fullscreen && choice.smooth) << folder << " start " << start;
+            EXPECT_EQ(choice.scale, LANDSCAPE && start == 0 ? 0 : 2)
+                << "the shared scale is the portrait game's";
+            EXPECT_EQ(windowChoiceMade, LANDSCAPE && start == 0) << "taken once, and written";
+            if (windowChoiceMade) WriteOptions(OptionsFile(), WindowChoice{true, 2, true});
+            ReadHighscore();
+            EXPECT_EQ(highscore, start == 0 ? 900 : 1000) << "kept by both";
+            highscore = 1000;
+            Savehighscore();
+        }
+        EXPECT_EQ(ReadFile(folder + "/highscore.txt"),
+                  LANDSCAPE ? sharedScore : "highscore: 1000\nvsync: 1\nsound: 0\n");
+        EXPECT_EQ(OptionsFile(), SaveFile(OwnSaveName("options.txt").c_str()));
+    }
+    windowChoiceMade = false;
+    vsync = 0;
+    sound = true;
 }
 
 TEST_F(Files, NoHomeAtAllIsToldOnceAndWritesNothing) {
@@ -200,7 +234,7 @@ TEST_F(Files, DataHomeThatIsAFileIsToldOnceAndLeftAlone) {
 TEST_F(Files, FailedSaveInTheDataHomeKeepsTheStoredScoreAndIsToldOnce) {
     const std::string folder = home + "/.local/share/korvel";
     fs::create_directories(folder);
-    const std::string old = WriteFile(folder + "/highscore.txt", "highscore: 5000\nvsync: 1\nsound: 1\n");
+    const std::string old = WriteFile(folder + "/" + HIGHSCORE_FILE, "highscore: 5000\nvsync: 1\nsound: 1\n");
     // Only the save fails: it finds no file descriptor to spare.
     testing::internal::CaptureStderr();
     ReadHighscore();
@@ -208,8 +242,8 @@ TEST_F(Files, FailedSaveInTheDataHomeKeepsTheStoredScoreAndIsToldOnce) {
     WithNoFileToSpare(Savehighscore);
     const std::string told = testing::internal::GetCapturedStderr();
     EXPECT_EQ(Count(told, "korvel: the high score cannot be saved"), 1) << told;
-    EXPECT_NE(told.find(folder + "/highscore.txt"), std::string::npos) << told;
-    EXPECT_EQ(ReadFile(folder + "/highscore.txt"), "highscore: 5000\nvsync: 1\nsound: 1\n");
+    EXPECT_NE(told.find(folder + "/" + HIGHSCORE_FILE), std::string::npos) << told;
+    EXPECT_EQ(ReadFile(folder + "/" + HIGHSCORE_FILE), "highscore: 5000\nvsync: 1\nsound: 1\n");
 }
 
 TEST_F(Files, TwoSavesOfOneFileAtOnceLeaveOneWholeFileAndNothingElse) {

@@ -12,9 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "flow/frame.h"
+#include "flow/screens.h"
 #include "glfont.h"
 #include "harness.h"
 #include "shell/display.h"
+#include "shell/orientation.h"
 
 namespace {
 
@@ -140,26 +143,32 @@ TEST_F(FontTest, LoadsAWrittenFont) {
         EXPECT_EQ(c.ty2, g.ty2);
     }
 
-    // The texels went into the given texture name, unchanged, with mipmaps down to 1 x 1: each
-    // texel of level 1 the mean of 2 x 2, its luminance weighted by alpha.
+    // The texels went into the given texture name, unchanged, as level 0 alone: clamped, sampled
+    // texel for texel (nearest), modulating the current colour.
     glBindTexture(GL_TEXTURE_2D, tex);
-    GLint w = 0, h = 0, mag = 0, min = 0;
+    GLint w = 0, h = 0, format = 0, mag = 0, min = 0, wrapS = 0, wrapT = 0, env = 0, level1 = -1;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &level1);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &mag);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
     EXPECT_EQ(w, 4);
     EXPECT_EQ(h, 2);
-    EXPECT_EQ(mag, GL_LINEAR);
-    EXPECT_EQ(min, GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_TRUE(format == 2 || format == GL_LUMINANCE_ALPHA) << format;
+    EXPECT_EQ(level1, 0) << "no mipmaps";
+    EXPECT_EQ(mag, GL_NEAREST);
+    EXPECT_EQ(min, GL_NEAREST);
+    EXPECT_EQ(wrapS, GL_CLAMP);
+    EXPECT_EQ(wrapT, GL_CLAMP);
+    EXPECT_EQ(env, GL_MODULATE);
     std::vector<uint8_t> back(16);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, back.data());
     EXPECT_EQ(back, file.texels);
-    glGetTexImage(GL_TEXTURE_2D, 1, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, back.data());
-    EXPECT_EQ(std::vector<uint8_t>(back.begin(), back.begin() + 4), std::vector<uint8_t>({30, 176, 60, 136}));
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, &w);
-    EXPECT_EQ(w, 1);
 
     // Bytes after the texel data are not read; a missing file gives no font.
     std::vector<uint8_t> longer = file.Bytes();
@@ -174,8 +183,6 @@ TEST_F(FontTest, LoadsAWrittenFont) {
 // lands in its own place (read back from the texture and from the drawn picture), and the
 // upload leaves OpenGL's row alignment as it found it.
 TEST_F(FontTest, OddWidthsLoadAndDrawEveryTexel) {
-    // An odd number of pixels a texel puts a pixel's centre on each texel's centre, where linear
-    // filtering gives the texel itself.
     const int scale = 9;
     for (int width : {1, 3, 5, 7, 2}) {
         SCOPED_TRACE("width " + std::to_string(width));
@@ -388,6 +395,34 @@ TEST_F(FontTest, DamagedFilesGiveNoFontOrASoundOne) {
     EXPECT_EQ(Load(many), nullptr);
     EXPECT_EQ(glFontCreate(WriteFile(TempPath("empty.fnt"), std::string()).c_str(), static_cast<int>(tex)),
               nullptr);
+
+    // Sharp levels: records of the font's own glyph table, each half the size of the one before down
+    // to 1 x 1; anything else is refused whole.
+    GLFONT* f = Load(FontFile());
+    ASSERT_NE(f, nullptr);
+    auto sized = [](int w, int h) {
+        FontFile level;
+        level.width = w;
+        level.height = h;
+        level.texels.assign(2 * size_t(w) * h, 200);
+        return level;
+    };
+    auto loadsSharp = [&](std::vector<FontFile> records, size_t cut = 0) {
+        std::vector<uint8_t> bytes;
+        for (const FontFile& r : records) {
+            const std::vector<uint8_t> b = r.Bytes();
+            bytes.insert(bytes.end(), b.begin(), b.end());
+        }
+        bytes.resize(bytes.size() - cut);
+        return glFontLoadSharp(f, WriteFile(TempPath("sharp.fnt"), bytes).c_str());
+    };
+    FontFile other = sized(2, 1);
+    other.glyphs[1].tx2 = 0.5f;
+    EXPECT_TRUE(loadsSharp({sized(8, 4), sized(4, 2), sized(2, 1), sized(1, 1)}));
+    EXPECT_FALSE(loadsSharp({sized(8, 4), sized(4, 2), sized(2, 1), sized(1, 1)}, 1)) << "cut short";
+    EXPECT_FALSE(loadsSharp({sized(8, 4), sized(2, 1), sized(1, 1)})) << "a level left out";
+    EXPECT_FALSE(loadsSharp({sized(4, 2), other, sized(1, 1)})) << "another glyph table";
+    EXPECT_FALSE(glFontLoadSharp(f, TempPath("no-such-sharp.fnt").c_str()));
 }
 
 // ---------------------------------------------------------------- the game's font
@@ -492,6 +527,148 @@ TEST_F(FontTest, GameFontCoversTheGameText) {
         advance += f->Char[*c - f->IntStart].dx;
     EXPECT_LE(scoreText.right, -hw + advance * 10 + 1);
     EXPECT_GE(scoreText.right - scoreText.left, advance * 10 * 0.7f);
+}
+
+// The font file's own texels, alpha only, read without the loader.
+std::vector<uint8_t> FileAlpha(const std::string& path, const GLFONT& f) {
+    const std::string bytes = ReadFile(path);
+    const size_t first = 24 + 24 * size_t(f.IntEnd - f.IntStart + 1);
+    std::vector<uint8_t> alpha(size_t(f.TexWidth) * f.TexHeight);
+    for (size_t i = 0; i < alpha.size() && first + 2 * i + 1 < bytes.size(); i++)
+        alpha[i] = static_cast<uint8_t>(bytes[first + 2 * i + 1]);
+    return alpha;
+}
+
+// The values a pixel may take where text in white is drawn on black, one pixel a unit, from a
+// texture sampled texel for texel: the alpha of the texel under the pixel's centre; where the
+// centre lies on a quad's edge or a texel's border, either side's value. Per pixel of the window,
+// bottom row first; none where no text is.
+using Expected = std::vector<std::vector<int>>;
+
+// Candidates of a coordinate that may round either way: its cell, and its neighbour when close.
+std::vector<int> Cells(double v) {
+    const double eps = 1e-3;
+    const int cell = static_cast<int>(std::floor(v));
+    std::vector<int> cells{cell};
+    if (v - cell < eps) cells.push_back(cell - 1);
+    if (cell + 1 - v < eps) cells.push_back(cell + 1);
+    return cells;
+}
+
+// Adds the text where the font's own drawing puts it: anchor (ax, ay) in world units, scale,
+// start at 0, -W / 2 or -W.
+void AddText(Expected& e, const GLFONT& f, const std::vector<uint8_t>& alpha, const char* text, float ax,
+             float ay, float scale, float align) {
+    double x = 0;
+    for (const char* c = text; *c; c++)
+        x -= align * f.Char[*c - f.IntStart].dx;
+    for (const char* c = text; *c; c++) {
+        const GLFONTCHAR& g = f.Char[*c - f.IntStart];
+        const double left = ax + x * scale, right = ax + (x + g.dx) * scale;
+        const double top = ay, bottom = ay - g.dy * scale;
+        for (int py = std::max(0, int(bottom + hh) - 1); py <= std::min(height - 1, int(top + hh) + 1); py++)
+            for (int px = std::max(0, int(left + hw) - 1); px <= std::min(width - 1, int(right + hw) + 1);
+                 px++) {
+                const double cx = px + 0.5 - hw, cy = py + 0.5 - hh;
+                const bool maybe = std::min({std::fabs(cx - left), std::fabs(cx - right), std::fabs(cy - top),
+                                             std::fabs(cy - bottom)}) < 1e-3;
+                if (!maybe && (cx < left || cx > right || cy < bottom || cy > top)) continue;
+                std::vector<int>& v = e[size_t(py) * width + px];
+                if (maybe) v.push_back(0);
+                const double s = g.tx1 + (cx - left) / (right - left) * (g.tx2 - g.tx1);
+                const double t = g.ty1 + (top - cy) / (top - bottom) * (g.ty2 - g.ty1);
+                for (int column : Cells(s * f.TexWidth))
+                    for (int row : Cells(t * f.TexHeight)) {
+                        column = std::max(0, std::min(f.TexWidth - 1, column));
+                        row = std::max(0, std::min(f.TexHeight - 1, row));
+                        v.push_back(alpha[size_t(row) * f.TexWidth + column]);
+                    }
+            }
+        x += g.dx;
+    }
+}
+
+// At the world's own size, the HUD's scores and the title menu's texts are the font's texels, pixel
+// for pixel, as the frame step draws them (polygon smoothing off), the score's "0" in full white; a
+// larger or smaller picture draws from the sharp levels, filtered, and back at 1 from the font's own.
+TEST_F(FontTest, MenuAndHudTextAreTheFontTexelForTexel) {
+    const std::string path = std::string(KORVEL_DATA_DIR) + "/font.fnt";
+    loaded = glFontCreate(path.c_str(), static_cast<int>(tex));
+    ASSERT_NE(loaded, nullptr);
+    font = loaded;
+    const std::vector<uint8_t> alpha = FileAlpha(path, *loaded);
+    auto drawHudAndMenu = [] {
+        ClearFrame();
+        glDisable(GL_POLYGON_SMOOTH);
+        DrawHud();
+        glLoadIdentity();
+        glColor3f(1, 1, 1);
+        Menu().update();
+        glEnable(GL_POLYGON_SMOOTH);
+        return ReadScreen();
+    };
+    const std::vector<uint8_t> rgb = drawHudAndMenu();
+    Expected e(size_t(width) * height);
+    const std::string help = "RESET HIGHSCORE: R     TOGGLE V-SYNC: V  (REQUIRES RESTART)";
+    const struct {
+        const char* text;
+        float x, y, scale, align;
+    } texts[] = {{"0", float(-hw), float(hh), 10, 0},       {"0", float(hw), float(hh), 10, 1},
+                 {"KORVEL", 0, float(qh + 20), 60, 0.5f},   {"1 PLAYER START", 0, 0, 15, 0.5f},
+                 {"2 PLAYER START", 0, -50, 15, 0.5f},      {"EXIT", 0, -100, 15, 0.5f},
+                 {help.c_str(), 0, float(40 - hh), 6, 0.5f}};
+    for (const auto& t : texts)
+        AddText(e, *loaded, alpha, t.text, t.x, t.y, t.scale, t.align);
+    int compared = 0, wrong = 0, solid = 0;
+    for (size_t i = 0; i < e.size(); i++) {
+        if (e[i].empty()) continue;
+        compared++;
+        const int got = rgb[3 * i];
+        bool match = false;
+        for (int v : e[i])
+            match = match || std::abs(got - v) <= 1;
+        if (!match && wrong++ < 10)
+            ADD_FAILURE() << "pixel " << i % width << ", " << i / width << ": " << got;
+        solid += i / width >= size_t(height - 10) && int(i % width) < 10 && got == 255;
+    }
+    EXPECT_EQ(wrong, 0) << "of " << compared;
+    EXPECT_GE(solid, 6) << "the score's 0 is drawn from whole texels, its stems full white";
+
+    // Twice the size: the sharp levels, largest first, filtered between and within.
+    ASSERT_TRUE(glFontLoadSharp(loaded, (std::string(KORVEL_DATA_DIR) + "/font-sharp.fnt").c_str()));
+    FitPicture(2 * WINDOW_WIDTH, 2 * WINDOW_HEIGHT);
+    GLint w = 0, min = 0, mag = 0;
+    glBindTexture(GL_TEXTURE_2D, tex);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &mag);
+    EXPECT_GT(w, loaded->TexWidth);
+    EXPECT_EQ(min, GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(mag, GL_LINEAR);
+    // One level holds the font's own texels.
+    int own = 0;
+    while (w > loaded->TexWidth && own < 16)
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, ++own, GL_TEXTURE_WIDTH, &w);
+    ASSERT_EQ(w, loaded->TexWidth);
+    std::vector<uint8_t> texels(2 * alpha.size());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, own, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, texels.data());
+    int differ = 0;
+    for (size_t i = 0; i < alpha.size(); i++)
+        differ += texels[2 * i + 1] != alpha[i];
+    EXPECT_EQ(differ, 0);
+
+    // Smaller than the world (a 420 x 700 window) too; then back at the world's own size.
+    FitPicture(WINDOW_WIDTH * 7 / 8, WINDOW_HEIGHT * 7 / 8);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min);
+    EXPECT_EQ(min, GL_LINEAR_MIPMAP_LINEAR);
+    FitPicture(WINDOW_WIDTH, WINDOW_HEIGHT);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    EXPECT_EQ(min, GL_NEAREST);
+    EXPECT_EQ(w, loaded->TexWidth);
+    EXPECT_EQ(drawHudAndMenu(), rgb) << "back at the world's own size";
+    font = nullptr;
 }
 
 } // namespace

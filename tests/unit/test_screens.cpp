@@ -112,6 +112,34 @@ TEST_F(ScreensTest, MenuUpAndDownTogetherMoveUp) {
     EXPECT_EQ(menu->vy, -115);
 }
 
+// A key pressed and released between two frames, both events in one drain of the queue, counts
+// as held for the next frame only: a quick tap of Down moves the selection, one of Z chooses.
+TEST_F(ScreensTest, MenuSeesAQuickTapOnce) {
+    auto tap = [](SDLKey key) {
+        for (Uint8 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+            SDL_Event e{};
+            e.type = type;
+            e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+            e.key.keysym.sym = key;
+            SDL_PushEvent(&e);
+        }
+        HandleEvents();
+    };
+    Menu* menu = OpenMenu();
+    Frame();
+    tap(SDLK_DOWN);
+    EXPECT_FALSE(SDL_GetKeyState(nullptr)[SDLK_DOWN]);
+    Frame();
+    EXPECT_EQ(menu->option, 1);
+    HandleEvents();
+    Frame(30);
+    EXPECT_EQ(menu->option, 1) << "the tap counts for one frame";
+    tap(SDLK_z);
+    Frame();
+    EXPECT_EQ(nAnim, 0);
+    EXPECT_NE(player2, nullptr) << "two players chosen";
+}
+
 TEST_F(ScreensTest, MenuUpHeldStepsOncePerMarkerArrival) {
     // At any frame time, also at whole steps of 1 or more, where the marker hunts around its
     // target by a full step and must still count as arrived.

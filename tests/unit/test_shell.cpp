@@ -2,10 +2,14 @@
 // screen geometry and the two global keys taken from SDL's event queue.
 #include <GL/gl.h>
 #include <SDL/SDL.h>
+#include <SDL/SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <type_traits>
@@ -285,37 +289,37 @@ TEST_F(ShellFiles, DefaultLevelFileHoldsEveryDefaultInOrder) {
 // "highscore.txt"
 
 TEST_F(ShellFiles, HighscoreFileIsReadLineByLine) {
-    WriteFile("highscore.txt", "highscore: 1200\n");
+    WriteFile(HIGHSCORE_FILE, "highscore: 1200\n");
     ReadHighscore();
     EXPECT_EQ(highscore, 1200);
     EXPECT_EQ(vsync, 0);
     EXPECT_TRUE(sound);
 
-    WriteFile("highscore.txt", "highscore: 77\nvsync: 1\nsound: 0\n");
+    WriteFile(HIGHSCORE_FILE, "highscore: 77\nvsync: 1\nsound: 0\n");
     ReadHighscore();
     EXPECT_EQ(highscore, 77);
     EXPECT_EQ(vsync, 1);
     EXPECT_FALSE(sound);
 
     // Any non-zero stored sound value means on.
-    WriteFile("highscore.txt", "highscore: 5\nvsync: 0\nsound: 2\n");
+    WriteFile(HIGHSCORE_FILE, "highscore: 5\nvsync: 0\nsound: 2\n");
     ReadHighscore();
     EXPECT_TRUE(sound);
     EXPECT_EQ(vsync, 0);
 
     // So does any non-zero v-sync value: a swap interval of 1000 or -3 is never asked for.
-    WriteFile("highscore.txt", "highscore: 5\nvsync: 1000\nsound: 0\n");
+    WriteFile(HIGHSCORE_FILE, "highscore: 5\nvsync: 1000\nsound: 0\n");
     ReadHighscore();
     EXPECT_EQ(vsync, 1);
     EXPECT_FALSE(sound);
     vsync = 0;
-    WriteFile("highscore.txt", "highscore: 5\nvsync: -3\nsound: 1\n");
+    WriteFile(HIGHSCORE_FILE, "highscore: 5\nvsync: -3\nsound: 1\n");
     ReadHighscore();
     EXPECT_EQ(vsync, 1);
     EXPECT_TRUE(sound);
 
     // No file: the high score is 0, the switches keep what they hold.
-    remove("highscore.txt");
+    remove(HIGHSCORE_FILE.c_str());
     vsync = 1;
     sound = false;
     testing::internal::CaptureStdout();
@@ -327,12 +331,12 @@ TEST_F(ShellFiles, HighscoreFileIsReadLineByLine) {
 }
 
 TEST_F(ShellFiles, SavehighscoreWritesTheThreeLines) {
-    WriteFile("highscore.txt", "highscore: 99999999\nvsync: 0\nsound: 1\nsome longer old content\n");
+    WriteFile(HIGHSCORE_FILE, "highscore: 99999999\nvsync: 0\nsound: 1\nsome longer old content\n");
     highscore = 1234;
     vsync = 1;
     sound = false;
     Savehighscore();
-    EXPECT_EQ(ReadFile("highscore.txt"), "highscore: 1234\nvsync: 1\nsound: 0\n");
+    EXPECT_EQ(ReadFile(HIGHSCORE_FILE), "highscore: 1234\nvsync: 1\nsound: 0\n");
     namespace fs = std::filesystem;
     EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1)
         << "a temporary file is left";
@@ -347,28 +351,28 @@ TEST_F(ShellFiles, SavehighscoreWritesTheThreeLines) {
     EXPECT_FALSE(sound);
 
     // Created when missing.
-    remove("highscore.txt");
+    remove(HIGHSCORE_FILE.c_str());
     sound = true;
     Savehighscore();
-    EXPECT_EQ(ReadFile("highscore.txt"), "highscore: 1234\nvsync: 1\nsound: 1\n");
+    EXPECT_EQ(ReadFile(HIGHSCORE_FILE), "highscore: 1234\nvsync: 1\nsound: 1\n");
 }
 
 TEST_F(ShellFiles, FailedSaveKeepsTheStoredScore) {
     const std::string old = "highscore: 5000\nvsync: 1\nsound: 1\n";
-    WriteFile("highscore.txt", old);
+    WriteFile(HIGHSCORE_FILE, old);
     highscore = 10;
     WithNoFileToSpare(Savehighscore);
-    EXPECT_EQ(ReadFile("highscore.txt"), old);
+    EXPECT_EQ(ReadFile(HIGHSCORE_FILE), old);
 }
 
 TEST_F(ShellFiles, SaveIntoAReadOnlyFolderKeepsTheStoredScore) {
     const std::string old = "highscore: 5000\nvsync: 0\nsound: 0\n";
-    WriteFile("highscore.txt", old);
+    WriteFile(HIGHSCORE_FILE, old);
     ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
     if (access(folder.c_str(), W_OK) == 0) GTEST_SKIP() << "the folder stays writable for this user";
     highscore = 10;
     Savehighscore();
-    EXPECT_EQ(ReadFile("highscore.txt"), old);
+    EXPECT_EQ(ReadFile(HIGHSCORE_FILE), old);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -629,4 +633,65 @@ TEST_F(ShellEvents, RunEndsAfterTheBatchThatQuits) {
     EXPECT_TRUE(paused);
     SDL_Event e;
     EXPECT_EQ(SDL_PollEvent(&e), 0) << "events left in the queue";
+}
+
+// ---------------------------------------------------------------------------------------------
+// The random sequence
+
+namespace {
+
+// Per test run: the audio thread's mixes since the music started; each also draws from random(),
+// as the music library does.
+std::atomic<int> mixes{0};
+void DrawWhileMixing(void*, Uint8*, int) {
+    for (int i = 0; i < 10; i++)
+        random();
+    mixes++;
+}
+
+void WaitForMixes(int count) {
+    for (int waited = 0; mixes < count && waited < 60000; waited += 5)
+        SDL_Delay(5);
+}
+
+// Fails (status 1, saying where) unless rand() continues srand(randomNumberSeed)'s sequence after
+// Init, and after a few frames, while the music plays; status 0 without the exit handlers.
+void StartAndDraw() {
+    const std::string folder = TempPath("random-run");
+    std::filesystem::create_directories(folder);
+    for (const char* data : {"music1.xm", "font.fnt"})
+        std::filesystem::create_symlink(std::string(KORVEL_DATA_DIR) + "/" + data, folder + "/" + data);
+    if (chdir(folder.c_str()) != 0) _exit(2);
+    Mix_SetPostMix(DrawWhileMixing, nullptr);
+    char program[] = "korvel";
+    char* argv[] = {program, nullptr};
+    Init(1, argv, "FPS: 60");
+    // The sequence srand(randomNumberSeed) starts, drawn from a generator of the test's own.
+    random_data seeded{};
+    char state[128];
+    initstate_r(static_cast<unsigned>(randomNumberSeed), state, sizeof state, &seeded);
+    std::vector<int32_t> sequence(100000);
+    for (int32_t& value : sequence)
+        random_r(&seeded, &value);
+    WaitForMixes(3);
+    if (rand() != sequence[0] || !Mix_PlayingMusic()) {
+        fprintf(stderr, "after Init\n");
+        _exit(1);
+    }
+    for (int frame = 0; frame < 3; frame++)
+        LoopTurn();
+    WaitForMixes(mixes + 3);
+    const int32_t next = rand();
+    if (std::find(sequence.begin() + 1, sequence.end(), next) == sequence.end()) {
+        fprintf(stderr, "between frames\n");
+        _exit(1);
+    }
+    _exit(0);
+}
+
+} // namespace
+
+TEST(ShellRandom, RandContinuesTheSeededSequenceWhileTheMusicPlays) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(StartAndDraw(), testing::ExitedWithCode(0), "");
 }

@@ -104,14 +104,17 @@ TEST(CommandLine, ScaleOutsideItsRangeOrNotANumberIsAMistake) {
 }
 
 TEST(CommandLine, UnknownOptionOrMissingValuePrintsTheUsageOnStderrWithStatus2) {
-    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{{"--bogus"},
-                                                                               {"-h"},
-                                                                               {"level.txt"},
-                                                                               {"--fullscreen=1"},
-                                                                               {"--scale"},
-                                                                               {"--window", "--nope"},
-                                                                               {"--Scale", "1"},
-                                                                               {"--help-me"}}) {
+    for (std::vector<std::string> args :
+         std::vector<std::vector<std::string>>{{"--bogus"},
+                                               {"-h"},
+                                               {"level.txt"},
+                                               {"--fullscreen=1"},
+                                               {"--scale"},
+                                               {"--window", "--nope"},
+                                               {"--Scale", "1"},
+                                               {"--help-me"},
+                                               {"--record", "a", "--replay", "b"},
+                                               {"--replay=b", "--record=a"}}) {
         const Outcome outcome = Parse(args);
         EXPECT_EQ(outcome.status, USAGE_ERROR) << args[0];
         EXPECT_EQ(outcome.out, "") << args[0];
@@ -267,7 +270,7 @@ TEST(FullscreenKeys, F11AndAltEnterToggleAndRemember) {
         return SDL_GetVideoSurface();
     };
     EXPECT_FALSE(press(SDLK_RETURN, KMOD_NONE)->flags & SDL_FULLSCREEN) << "Enter alone is no toggle";
-    EXPECT_NE(access("options.txt", F_OK), 0) << "nothing was chosen";
+    EXPECT_NE(access(OPTIONS_FILE.c_str(), F_OK), 0) << "nothing was chosen";
     EXPECT_TRUE(press(SDLK_F11, KMOD_NONE)->flags & SDL_FULLSCREEN);
     EXPECT_TRUE(windowChoice.fullscreen);
     SDL_Surface* screen = press(SDLK_RETURN, KMOD_LALT);
@@ -275,7 +278,7 @@ TEST(FullscreenKeys, F11AndAltEnterToggleAndRemember) {
     EXPECT_EQ(screen->w, WINDOW_WIDTH);
     EXPECT_EQ(screen->h, WINDOW_HEIGHT);
     EXPECT_EQ(pictureWidth, WINDOW_WIDTH);
-    EXPECT_EQ(ReadFile("options.txt"), "mode: window\nscale: fit\n");
+    EXPECT_EQ(ReadFile(OPTIONS_FILE), "mode: window\nscale: fit\n");
     EXPECT_EQ(chdir(cwd), 0);
     windowChoice = WindowChoice();
     windowChoiceMade = false;

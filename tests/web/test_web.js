@@ -16,7 +16,8 @@ const PAGES = [
   { page: 'korvel.html', bench: 'korvel-bench-portrait', landscape: false },
   { page: 'korvel-landscape.html', bench: 'korvel-bench-landscape', landscape: true },
 ];
-const HIGHSCORE = '/home/player/.local/share/korvel/highscore.txt';
+// Each program's own high-score file.
+const highscoreFile = (game) => `/home/player/.local/share/korvel/highscore${game.landscape ? '-landscape' : ''}.txt`;
 const PICTURE_FRAMES = 60;
 // A pixel differs when a channel is this far apart; lines are one pixel wide in WebGL.
 const PIXEL_TOLERANCE = 64;
@@ -242,17 +243,17 @@ async function testGame(browser, base, game, wav) {
     await page.keyboard.down(sweep[i % 2]);
     await sleep(1000);
     await page.keyboard.up(sweep[i % 2]);
-    score = await page.evaluate((f) => { try { return Module.FS.readFile(f, { encoding: 'utf8' }); } catch (e) { return ''; } }, HIGHSCORE);
+    score = await page.evaluate((f) => { try { return Module.FS.readFile(f, { encoding: 'utf8' }); } catch (e) { return ''; } }, highscoreFile(game));
   }
   await tap(page, 'Escape');
   await saying(page, 'korvel: ended, saves kept');
-  score = await page.evaluate((f) => Module.FS.readFile(f, { encoding: 'utf8' }), HIGHSCORE);
+  score = await page.evaluate((f) => Module.FS.readFile(f, { encoding: 'utf8' }), highscoreFile(game));
   check(/highscore: [1-9]/.test(score), `a high score is set and saved (${score.split('\n')[0]})`);
   check(page.errors.length === 0, 'no console errors: ' + page.errors.join(' | '));
   const context = page.browserContext();
   await page.close();
   const again = await open(browser, url, context);
-  const kept = await again.evaluate((f) => Module.FS.readFile(f, { encoding: 'utf8' }), HIGHSCORE);
+  const kept = await again.evaluate((f) => Module.FS.readFile(f, { encoding: 'utf8' }), highscoreFile(game));
   check(kept.split('\n')[0] === score.split('\n')[0], `the high score is there after a reload (${kept.split('\n')[0]})`);
   await again.close();
   await context.close();
