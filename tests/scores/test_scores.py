@@ -266,6 +266,11 @@ def main():
     global BUILD
     BUILD = os.path.abspath(sys.argv[1])
     run = os.path.join(BUILD, "run")
+    for verifier in ("korvel-verify", "korvel-verify-landscape"):
+        libraries = subprocess.run(["ldd", os.path.join(BUILD, "scores", verifier)], stdout=subprocess.PIPE,
+                                   text=True).stdout
+        check(verifier + " links no SDL, mixer or OpenGL library", "libSDL" not in libraries and
+              "libGL" not in libraries and "libOpenGL" not in libraries, libraries)
     good = record_game(run, seconds=12)
     if not check("a game is recorded", good):
         return 1
