@@ -9,19 +9,25 @@ TEST_PACKAGES := python3 libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-ut
 # Emscripten, Chromium, libxmp and oggenc for the music, and npm for puppeteer-core where no npm
 # is on the PATH.
 WEB_PACKAGES := python3 emscripten chromium libxmp-dev vorbis-tools nodejs $(if $(shell command -v npm),,npm)
+# What the score server, its tests and its load test need besides (`make scores`, `make test`).
+SCORE_PACKAGES := libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev postgresql python3 wrk \
+                  util-linux
 JOBS := $(shell nproc)
 PREFIX ?= /usr/local
 
 .PHONY: all deps build play play-landscape test bench bench-all fuzz fuzz-build format clean install uninstall deb \
-        web web-test-deps bench-web serve-web web-zip demos
+        web web-test-deps bench-web serve-web web-zip demos scores bench-scores
 
 all: build
 
 # The `deps` these targets make (as prerequisites) installs the test packages too, and the build
 # made for `make test` has the tests (other builds have them when GoogleTest is there).
 test fuzz fuzz-build bench bench-all demos: PACKAGES += $(TEST_PACKAGES)
+fuzz fuzz-build: PACKAGES += nlohmann-json3-dev
 test web web-test-deps bench-web serve-web web-zip: PACKAGES += $(WEB_PACKAGES)
 test: BUILD_OPTIONS = -DKORVEL_TESTS=ON
+test scores bench-scores: PACKAGES += $(SCORE_PACKAGES)
+test scores bench-scores: BUILD_OPTIONS += -DKORVEL_SCORES=ON
 
 # Installs the missing Debian packages when run as root; otherwise prints the command and stops.
 deps:
@@ -83,7 +89,7 @@ fuzz-build: deps
 	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	      -DKORVEL_FUZZ=ON -DKORVEL_TESTS=OFF
 	cmake --build build-fuzz -j$(JOBS) --target fuzz-level fuzz-highscore fuzz-font fuzz-replay fuzz-table fuzz-game \
-	      fuzz-game-landscape korvel
+	      fuzz-game-landscape fuzz-scores korvel
 
 # Every reader 200000 inputs and the whole game 2000, from the game's own default files; fails
 # on any finding (tests/fuzz/run.sh).
@@ -128,12 +134,28 @@ demos: build
 	  SDL_AUDIODRIVER=dummy xvfb-run -a $(CURDIR)/build/tools/mkdemo-$$o $(CURDIR)/data/demo-$$o.korvel-replay || exit 1; \
 	done
 
+# The score server on this machine only, with its SQLite database in build/scores-data, serving the
+# browser game too when `make web` has built it. Started by root, it runs as nobody.
+SCORES_PORT ?= 8080
+scores: build
+	cmake --build build -j$(JOBS) --target korvel-scores
+	mkdir -p build/scores-data
+	@echo "Korvel's scores: http://127.0.0.1:$(SCORES_PORT)/scores"
+	@if [ "$$(id -u)" = 0 ]; then chown nobody build/scores-data; as="runuser -u nobody --"; fi; \
+	cd build && exec $$as scores/korvel-scores --database scores-data/scores.sqlite --port $(SCORES_PORT) \
+	  $(if $(wildcard build/web/index.html),--web web)
+
 # make bench: the plain portrait window on both SDL 1.2 libraries (a couple of minutes); make
 # bench-all: the whole matrix of pictures and smoothing (BENCHMARKS.md).
 bench bench-all: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF
 	cmake --build build-bench -j$(JOBS) --target korvel-bench-portrait korvel-bench-landscape
 	bash bench/run.sh build-bench $(if $(filter bench-all,$@),all,plain)
+
+# The score server under load (wrk and a Python client) on SQLite and PostgreSQL; figures in BENCHMARKS.md.
+bench-scores: build
+	cmake --build build -j$(JOBS) --target korvel-scores korvel-long-run
+	python3 bench/scores_bench.py build
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -57,6 +57,8 @@ run python3 tests/e2e/test_saves.py build/run
 run env LD_LIBRARY_PATH=$sdl12_compat python3 tests/e2e/test_replay.py build/run
 run python3 tests/e2e/test_table.py build
 run bash tests/fuzz/run.sh build-fuzz quick
+# The score server on SQLite and on a PostgreSQL cluster of its own, with a game recorded here.
+run python3 tests/scores/test_scores.py build
 for size in 1366x768 1920x1080 2560x1440; do
     start_screen $size
     run env DISPLAY=:$screen python3 tests/e2e/test_display.py build/run

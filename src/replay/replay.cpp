@@ -471,9 +471,18 @@ int OpenReplay() {
                 problem.c_str());
         return USAGE_ERROR;
     }
+    StartPlayback(run);
+    return START_GAME;
+}
+
+void StartPlayback(const Replay& replay) {
+    if (&replay != &run) run = replay;
     replayMode = REPLAY_PLAY;
     played = outOfStepAt = 0;
-    return START_GAME;
+}
+
+uint32_t PlayedFrames() {
+    return played;
 }
 
 void TakeReplaySettings() {

@@ -49,6 +49,10 @@ uint32_t StateChecksum();
 // After the command line: with "--replay", opens its file for playback. One line on standard error
 // and USAGE_ERROR when it cannot be played here; START_GAME otherwise.
 int OpenReplay();
+// Plays replay from the next frame on, as OpenReplay does with its file (the verifier's way in).
+void StartPlayback(const Replay& replay);
+// Per playback: the frames played so far.
+uint32_t PlayedFrames();
 // Start-up, in place of reading the settings files: the played replay's level.txt, seed and high score.
 void TakeReplaySettings();
 // Start-up, once level.txt is read: records the run with "--record", or when the game is installed.

@@ -12,7 +12,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "$1" && pwd)
 mode=${2:-full}
-targets="level highscore font replay table game game-landscape"
+targets="level highscore font replay table game game-landscape scores"
 
 display=150
 while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
@@ -26,7 +26,8 @@ export ASAN_OPTIONS="abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 # The seeds: level.txt and font.fnt as the build made them, the high-score file a fresh game
-# writes, a score table of two entries, and a replay the game records of its first two seconds.
+# writes, a score table of two entries, a replay the game records of its first two seconds, and a
+# name with a verifier's answer.
 seed() {
     local target=$1 folder=$2
     mkdir -p "$folder"
@@ -36,6 +37,10 @@ seed() {
     highscore) printf 'highscore: 0\nvsync: 0\nsound: 1\n' >"$folder/highscore.txt" ;;
     table) printf '12300 ABC 1p normal 2026-12-08 20261208-214501-1p.korvel-replay\n900 Z 2p hard 2026-01-31 -\n' \
         >"$folder/scores.txt" ;;
+    scores)
+        printf '<b>ace</b>\0{"verdict":"verified","score":[2700,0],"mode":"1p","difficulty":"normal",%s\n' \
+            '"version":"1.0.0","frames":2549,"seconds":13.7,"digest":"00ff"}' >"$folder/verdict.txt"
+        ;;
     replay)
         "$build/run/korvel" --record "$folder/seed.korvel-replay" >/dev/null 2>&1 &
         local game=$!
