@@ -54,6 +54,7 @@ run env LD_LIBRARY_PATH=$sdl12_compat python3 tests/e2e/test_game.py build/run
 run python3 tests/e2e/test_install.py build
 run python3 tests/e2e/test_saves.py build/run
 run env LD_LIBRARY_PATH=$sdl12_compat python3 tests/e2e/test_replay.py build/run
+run python3 tests/e2e/test_options.py build/run
 run bash tests/fuzz/run.sh build-fuzz quick
 for size in 1366x768 1920x1080 2560x1440; do
     start_screen $size

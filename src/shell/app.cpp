@@ -14,14 +14,15 @@
 #include "../glfont.h"
 #include "../player/pickups.h"
 #include "../player/player.h"
+#include "../replay/replay.h"
 #include "../world/effects.h"
 #include "command_line.h"
 #include "display.h"
 #include "files.h"
 #include "icon.h"
 #include "input.h"
+#include "options.h"
 #include "platform.h"
-#include "../replay/replay.h"
 #include "settings.h"
 #include "window.h"
 
@@ -90,6 +91,7 @@ static void OpenAudio() {
     shoot[2] = LoadChunk("shoot3.wav");
     sfx::select = LoadChunk("selectmove.wav");
     if (music) Mix_PlayMusic(music, -1);
+    ApplyStartVolumes();
 }
 
 // The way out, at process exit after Savehighscore has saved: the music (which Savehighscore frees,
@@ -115,6 +117,7 @@ static void CloseSoundAndSdl() {
 // before anything is written. A replay being played writes no options.
 static void ReadChoices(int argc, char** argv) {
     windowChoice = ReadOptions(OptionsFile());
+    ReadGameChoices(OptionsFile());
     int outcome = ParseCommandLine(argc, argv);
     if (outcome == START_GAME) outcome = OpenReplay();
     if (outcome != START_GAME) exit(outcome);
@@ -177,6 +180,7 @@ void HandleEvents() {
     SDL_Event event;
     // Of a burst of sizes (the window dragged larger), only the last one sets the mode again.
     SDL_ResizeEvent resize{};
+    ClearPresses();
     while (SDL_PollEvent(&event)) {
         TakeControllerEvent(event);
         if (event.type == SDL_QUIT) quit = true;

@@ -2,3 +2,6 @@
 #include "platform.h"
 
 const char* const MUSIC_FILE = "music1.xm";
+const bool WINDOW_CHOICES = true;
+
+void SavesWritten() {}

@@ -17,6 +17,7 @@
 #include "web.h"
 
 const char* const MUSIC_FILE = "music1.ogg";
+const bool WINDOW_CHOICES = false;
 
 // The page's file system holds the game as installed: the program here, its data in
 // ../share/korvel, the player's files under $HOME, which the page keeps in the browser's storage.
@@ -24,6 +25,10 @@ static const char* const PROGRAM_PATH = "/usr/bin/korvel";
 
 void KeepSaves() {
     EM_ASM(Module.keepSaves());
+}
+
+void SavesWritten() {
+    KeepSaves();
 }
 
 // The three values of "highscore.txt".

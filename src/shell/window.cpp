@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "../replay/replay.h"
 #include "display.h"
 #include "files.h"
 #include "orientation.h"
-#include "../replay/replay.h"
 
 // Height kept free for a panel and the window's title bar when the window is fitted to the desktop.
 static const int PANEL_ROOM = 64;
@@ -179,12 +179,16 @@ static void ChangeMode(const WindowChoice& choice, int w, int h) {
     WriteOptions(OptionsFile(), windowChoice);
 }
 
+void ApplyWindowChoice(const WindowChoice& choice) {
+    int w = 0, h = 0;
+    ModeSize(choice, &w, &h);
+    ChangeMode(choice, w, h);
+}
+
 void ToggleFullscreen() {
     WindowChoice toggled = windowChoice;
     toggled.fullscreen = !toggled.fullscreen;
-    int w = 0, h = 0;
-    ModeSize(toggled, &w, &h);
-    ChangeMode(toggled, w, h);
+    ApplyWindowChoice(toggled);
 }
 
 void ResizeWindow(int pixelWidth, int pixelHeight) {

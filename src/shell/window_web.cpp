@@ -49,10 +49,17 @@ void FollowCanvasSize() {
 // The page, not the window manager, sizes the canvas: FollowCanvasSize keeps up with it.
 void ResizeWindow(int, int) {}
 
-void ToggleFullscreen() {
-    windowChoice.fullscreen = !windowChoice.fullscreen;
+void ApplyWindowChoice(const WindowChoice& choice) {
+    const bool toggled = choice.fullscreen != windowChoice.fullscreen;
+    windowChoice = choice;
     windowChoiceMade = true;
-    ShowFullscreen(windowChoice.fullscreen);
+    if (toggled) ShowFullscreen(windowChoice.fullscreen);
     WriteOptions(OptionsFile(), windowChoice);
     KeepSaves();
+}
+
+void ToggleFullscreen() {
+    WindowChoice toggled = windowChoice;
+    toggled.fullscreen = !toggled.fullscreen;
+    ApplyWindowChoice(toggled);
 }
