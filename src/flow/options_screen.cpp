@@ -78,6 +78,8 @@ std::vector<OptionsRow> OptionsScreen::rows() const {
     case PAGE_KEYS:
         for (int a = 0; a < ControlActions(); a++)
             list.push_back({ROW_ACTION, a});
+        for (int role = 0; role < PadRoles(); role++)
+            list.push_back({ROW_PAD, role});
         break;
     case PAGE_SOUND:
         list.insert(list.end(), {{ROW_MUSIC, -1}, {ROW_EFFECTS, -1}, {ROW_SOUND, -1}});
@@ -115,6 +117,8 @@ static std::string RowLabel(const OptionsRow& r) {
     switch (r.kind) {
     case ROW_ACTION:
         return Upper(ControlActionName(r.action));
+    case ROW_PAD:
+        return Upper(PadRoleName(r.action));
     case ROW_MUSIC:
         return "MUSIC VOLUME";
     case ROW_EFFECTS:
@@ -160,6 +164,8 @@ static std::string RowValue(const OptionsRow& r) {
     switch (r.kind) {
     case ROW_ACTION:
         return ActionKeyNames(r.action);
+    case ROW_PAD:
+        return "BUTTON " + std::to_string(PadRoleButton(r.action));
     case ROW_MUSIC:
         return VolumeShown(musicSteps);
     case ROW_EFFECTS:
@@ -192,6 +198,13 @@ static std::string RowValue(const OptionsRow& r) {
 static void SaveChoices() {
     WriteOptions(OptionsFile(), windowChoice);
     SavesWritten();
+}
+
+// The controls file written after a move; note says what moved.
+static std::string Written(const std::string& note) {
+    const bool written = WriteControls();
+    SavesWritten();
+    return written ? note : "CONTROLS.TXT COULD NOT BE WRITTEN";
 }
 
 // A volume's steps one up or down, held within 0-10; a step up from 10 wraps to 0 when wrap is set
@@ -282,7 +295,7 @@ void OptionsScreen::reset() {
     switch (page) {
     case PAGE_KEYS:
         DefaultKeys();
-        note = WriteControls() ? "DEFAULT KEYS WRITTEN TO CONTROLS.TXT" : "CONTROLS.TXT COULD NOT BE WRITTEN";
+        note = Written("DEFAULT KEYS WRITTEN TO CONTROLS.TXT");
         return;
     case PAGE_SOUND:
         musicSteps = effectSteps = VOLUME_STEPS;
@@ -315,6 +328,11 @@ void OptionsScreen::choose() {
         pauseKeyTaken = true; // the pause key may be the new key
         note = "PRESS THE NEW KEY FOR " + Upper(ControlActionName(r.action)) + "  (BACKSPACE: KEEP)";
         return;
+    case ROW_PAD:
+        waitingForPad = r.action;
+        pauseKeyTaken = true; // Start may be the new button
+        note = "PRESS THE NEW BUTTON FOR " + Upper(PadRoleName(r.action)) + "  (BACK: KEEP)";
+        return;
     case ROW_RESET:
         return reset();
     case ROW_BACK:
@@ -324,14 +342,38 @@ void OptionsScreen::choose() {
     }
 }
 
+void OptionsScreen::stopWaiting() {
+    waitingFor = waitingForPad = -1;
+    pauseKeyTaken = false;
+}
+
+// The button pressed for the controller role awaited: moved there (or refused).
+void OptionsScreen::takeButton(int button) {
+    const int role = waitingForPad;
+    stopWaiting();
+    const std::string name = Upper(PadRoleName(role));
+    if (button < 0) {
+        note = "A CONTROLLER BUTTON MOVES " + name;
+        return;
+    }
+    const int gaveUp = MovePadButton(role, button);
+    if (gaveUp < 0) {
+        note = "BUTTON " + std::to_string(button) + " KEEPS ITS OWN MEANING: " + name + " UNCHANGED";
+        return;
+    }
+    std::string moved = name + ": BUTTON " + std::to_string(button);
+    if (gaveUp < PadRoles())
+        moved += "   " + Upper(PadRoleName(gaveUp)) + " NOW: BUTTON " + std::to_string(PadRoleButton(gaveUp));
+    note = Written(moved);
+}
+
 // The key pressed for the action awaited: moved there (or refused), and the controls file written.
 void OptionsScreen::takeKey(SDLKey key, int button) {
     const int action = waitingFor;
-    waitingFor = -1;
-    pauseKeyTaken = false;
+    stopWaiting();
     const std::string name = Upper(ControlActionName(action));
     if (key == SDLK_UNKNOWN) {
-        note = button >= 0 ? "CONTROLLER BUTTONS STAY: SOUTH FIRES, START PAUSES, BACK LEAVES" : "";
+        note = button >= 0 ? "A KEY MOVES " + name + "; THE CONTROLLER'S BUTTONS ARE UNDER THE KEYS" : "";
         return;
     }
     if (!MovableKey(key)) {
@@ -343,22 +385,20 @@ void OptionsScreen::takeKey(SDLKey key, int button) {
         note = Upper(SDL_GetKeyName(key)) + " IS TAKEN: " + name + " UNCHANGED";
         return;
     }
-    note = name + ": " + ActionKeyNames(action);
+    std::string moved = name + ": " + ActionKeyNames(action);
     if (gaveUp < ControlActions())
-        note += "   " + Upper(ControlActionName(gaveUp)) + " NOW: " + ActionKeyNames(gaveUp);
-    if (!WriteControls()) note = "CONTROLS.TXT COULD NOT BE WRITTEN";
-    SavesWritten();
+        moved += "   " + Upper(ControlActionName(gaveUp)) + " NOW: " + ActionKeyNames(gaveUp);
+    note = Written(moved);
 }
 
 void OptionsScreen::take(SDLKey key, int button, int input) {
-    if (waitingFor >= 0) {
+    if (waitingFor >= 0 || waitingForPad >= 0) {
         if (input == SCREEN_BACK) {
-            waitingFor = -1;
-            pauseKeyTaken = false;
+            stopWaiting();
             note.clear();
             return;
         }
-        return takeKey(key, button);
+        return waitingFor >= 0 ? takeKey(key, button) : takeButton(button);
     }
     const int count = static_cast<int>(rows().size());
     switch (input) {
@@ -465,8 +505,9 @@ void OptionsScreen::draw() {
             continue;
         }
         TextAt(RowLabel(list[i]), SIDE_MARGIN - hw, y, text, LEFT);
-        const bool waiting = list[i].kind == ROW_ACTION && list[i].action == waitingFor;
-        TextAt(waiting ? "PRESS A KEY" : RowValue(list[i]), hw - SIDE_MARGIN, y, text, RIGHT);
+        const bool waiting = (list[i].kind == ROW_ACTION && list[i].action == waitingFor) ||
+                             (list[i].kind == ROW_PAD && list[i].action == waitingForPad);
+        TextAt(waiting ? "PRESS IT" : RowValue(list[i]), hw - SIDE_MARGIN, y, text, RIGHT);
     }
     glColor3f(1, 1, 0);
     TextAt(note, 0, NOTE_Y - hh, 6, CENTRE);
@@ -500,7 +541,7 @@ bool TapOptions(float x, float y) {
     optionsScreen->row = index;
     const RowKind kind = list[index].kind;
     const bool leftPart = kind == ROW_PAGE ? x < 0 : x < -hw / 3.0f;
-    const bool steps = kind != ROW_ACTION && kind != ROW_RESET && kind != ROW_BACK;
+    const bool steps = kind != ROW_ACTION && kind != ROW_PAD && kind != ROW_RESET && kind != ROW_BACK;
     optionsScreen->take(SDLK_UNKNOWN, -1, leftPart && steps ? SCREEN_LEFT : SCREEN_CHOOSE);
     return true;
 }

@@ -18,6 +18,7 @@ enum OptionsPage { PAGE_KEYS, PAGE_SOUND, PAGE_PICTURE, PAGE_PLAY, OPTIONS_PAGES
 enum RowKind {
     ROW_PAGE,   // the page's name: Left and Right turn the pages
     ROW_ACTION, // an action of the controls file: choose, then press its new key
+    ROW_PAD,    // a controller button's role: choose, then press its new button
     ROW_MUSIC,
     ROW_EFFECTS,
     ROW_SOUND, // the menu's sound switch
@@ -33,7 +34,7 @@ enum RowKind {
 };
 struct OptionsRow {
     RowKind kind;
-    int action; // ROW_ACTION: the action of the controls file
+    int action; // ROW_ACTION: the action of the controls file; ROW_PAD: the button's role
 };
 
 // The options screen stands in for the title menu on the animation list while it is shown; the
@@ -44,6 +45,7 @@ class OptionsScreen : public Animation {
     OptionsPage page = PAGE_KEYS;
     int row = 0;                // the selected row
     int waitingFor = -1;        // the action whose new key is awaited, or -1
+    int waitingForPad = -1;     // the controller role whose new button is awaited, or -1
     std::string note;           // the line under the rows: what the last change did
     std::vector<Press> pending; // presses that came with the one that opened the screen, after it
 
@@ -60,6 +62,8 @@ class OptionsScreen : public Animation {
 
   private:
     void takeKey(SDLKey key, int button);
+    void takeButton(int button);
+    void stopWaiting();
     void choose();
     void change(int way);
     void reset();

@@ -107,8 +107,19 @@ static bool GameControllerLayout() {
     return SDL_Linked_Version()->patch >= COMPAT_FIRST_PATCH && hint && atoi(hint) != 0;
 }
 
+// The controller buttons a player can move, in the order of the controls file's lines for them.
+enum PadRole { PAD_FIRE, PAD_PAUSE, PAD_ROLES };
+static const char* const PAD_ROLE_NAME[PAD_ROLES] = {"pad fire", "pad pause"};
+// Per run: the button of each role, or -1 for the layout's own (south, Start); the file line that
+// set it (0: none).
+static int padButton[PAD_ROLES] = {-1, -1};
+static int padOnLine[PAD_ROLES];
+
 PadButtons PadLayout() {
-    return GameControllerLayout() ? GAME_CONTROLLER_BUTTONS : LINUX_JOYSTICK_BUTTONS;
+    PadButtons layout = GameControllerLayout() ? GAME_CONTROLLER_BUTTONS : LINUX_JOYSTICK_BUTTONS;
+    if (padButton[PAD_FIRE] >= 0) layout.south = padButton[PAD_FIRE];
+    if (padButton[PAD_PAUSE] >= 0) layout.start = padButton[PAD_PAUSE];
+    return layout;
 }
 
 void PrepareControllers() {
@@ -363,6 +374,8 @@ std::string MenuSwitchKeys(SDLKey key) {
 static void ResetBindings() {
     bound = DefaultBindings();
     memset(boundOnLine, 0, sizeof boundOnLine);
+    padButton[PAD_FIRE] = padButton[PAD_PAUSE] = -1;
+    memset(padOnLine, 0, sizeof padOnLine);
     controlsPath.clear();
     controlsRead = false;
 }
@@ -436,6 +449,21 @@ static std::string ReadKeys(const std::string& text, std::vector<SDLKey>& keys) 
 
 // Takes one line of the file (numbered from 1); what is wrong with it, or "" when it is used, blank
 // or a comment.
+// Takes a controller button's line ("pad fire = button 2"); what is wrong with it, or "".
+static std::string TakePadLine(int role, const std::string& value, int number) {
+    if (padOnLine[role])
+        return "\"" + std::string(PAD_ROLE_NAME[role]) + "\" is already set on line " +
+               std::to_string(padOnLine[role]);
+    const std::vector<std::string> words = Words(value);
+    const bool digits = words.size() == 2 && words[1].size() <= 2 &&
+                        words[1].find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || strcasecmp(words[0].c_str(), "button") != 0 || std::stoi(words[1]) >= PAD_BUTTONS)
+        return "not a controller button (\"button 0\" to \"button " + std::to_string(PAD_BUTTONS - 1) + "\")";
+    padButton[role] = std::stoi(words[1]);
+    padOnLine[role] = number;
+    return "";
+}
+
 static std::string TakeLine(const std::string& line, int number) {
     const size_t start = line.find_first_not_of(" \t\r");
     if (start == std::string::npos || line[start] == '#') return "";
@@ -443,6 +471,9 @@ static std::string TakeLine(const std::string& line, int number) {
         return "line longer than " + std::to_string(MAX_LINE_CHARS) + " characters";
     const size_t equals = line.find('=');
     if (equals == std::string::npos) return "no \"=\" between an action and its keys";
+    for (int role = 0; role < PAD_ROLES; role++)
+        if (strcasecmp(PAD_ROLE_NAME[role], Collapsed(line.substr(0, equals)).c_str()) == 0)
+            return TakePadLine(role, line.substr(equals + 1), number);
     const int action = ActionNamed(line.substr(0, equals));
     if (action < 0) return "unknown action " + Shown(Collapsed(line.substr(0, equals)));
     if (boundOnLine[action])
@@ -588,6 +619,34 @@ int MoveKey(int action, SDLKey key) {
 
 void DefaultKeys() {
     bound = DefaultBindings();
+    padButton[PAD_FIRE] = padButton[PAD_PAUSE] = -1;
+}
+
+int PadRoles() {
+    return PAD_ROLES;
+}
+
+const char* PadRoleName(int role) {
+    return role >= 0 && role < PAD_ROLES ? PAD_ROLE_NAME[role] : "";
+}
+
+int PadRoleButton(int role) {
+    const PadButtons layout = PadLayout();
+    return role == PAD_FIRE ? layout.south : layout.start;
+}
+
+int MovePadButton(int role, int button) {
+    if (role < 0 || role >= PAD_ROLES || button < 0 || button >= PAD_BUTTONS) return -1;
+    const PadButtons layout = PadLayout();
+    const bool dpad = layout.dpad >= 0 && button >= layout.dpad && button < layout.dpad + 4;
+    if (button == layout.back || dpad) return -1;
+    const int other = role == PAD_FIRE ? PAD_PAUSE : PAD_FIRE;
+    const int old = PadRoleButton(role);
+    const bool swapped = PadRoleButton(other) == button;
+    padButton[role] = button;
+    if (swapped) padButton[other] = old;
+    controlsRead = true;
+    return swapped ? other : PAD_ROLES;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -629,13 +688,22 @@ static std::string ControlsText(const Bindings& keys) {
     return text;
 }
 
+// The controls file's lines of the controller buttons moved from the layout's own.
+static std::string PadLines() {
+    std::string text;
+    for (int role = 0; role < PAD_ROLES; role++)
+        if (padButton[role] >= 0)
+            text += std::string(PAD_ROLE_NAME[role]) + " = button " + std::to_string(padButton[role]) + "\n";
+    return text;
+}
+
 std::string DefaultControlsText() {
     return ControlsText(DefaultBindings());
 }
 
 bool WriteControls() {
     const std::string path = UserConfigFile(CONTROLS_FILE);
-    if (path.empty() || !WriteFileDurably(path, ControlsText(bound))) return false;
+    if (path.empty() || !WriteFileDurably(path, ControlsText(bound) + PadLines())) return false;
     controlsPath = path;
     controlsRead = true;
     return true;

@@ -103,8 +103,19 @@ bool MovableKey(SDLKey key);
 int MoveKey(int action, SDLKey key);
 // Whether two actions read at the same time share a key (the defaults never do).
 bool KeysDoubled();
-// Every action back to its default key.
+// Every action back to its default key, the controllers' buttons back to their own.
 void DefaultKeys();
+
+// The controllers' buttons that can be moved: 0 "pad fire" (the south button by default; it also
+// chooses in the menus) and 1 "pad pause" (Start). In the controls file: "pad fire = button N".
+int PadRoles();
+const char* PadRoleName(int role);
+// The button that plays the role on both controllers.
+int PadRoleButton(int role);
+// Moves a role to a button; a button the other role has is swapped. Back (it leaves the options
+// screen) and the d-pad's buttons are refused. Returns the role that gave the button up, PadRoles()
+// when none did, or -1 when nothing moved.
+int MovePadButton(int role, int button);
 // Writes the keys in force to the player's controls file (UserConfigFile), which the game then reads
 // them from; false when the write failed.
 bool WriteControls();

@@ -83,6 +83,20 @@ TEST_F(OptionsTest, AKeyTakenFromAnotherActionIsSwapped) {
     const int p2Down = 7, soundSwitch = 14;
     EXPECT_EQ(MoveKey(p2Down, SDLK_x), ControlActions());
     EXPECT_EQ(ActionKeyNames(soundSwitch), "S");
+    // The controllers' fire moved to the pause button: the two swap; Back stays Back. The file keeps
+    // both.
+    const int fire = 0, pause = 1, start = PadRoleButton(pause), south = PadRoleButton(fire);
+    EXPECT_EQ(MovePadButton(fire, PadLayout().back), -1);
+    EXPECT_EQ(MovePadButton(fire, start), pause);
+    EXPECT_EQ(PadRoleButton(fire), start);
+    EXPECT_EQ(PadRoleButton(pause), south);
+    ASSERT_TRUE(WriteControls());
+    ResetControls();
+    EXPECT_EQ(PadRoleButton(fire), south);
+    ASSERT_TRUE(LoadControls("controls.txt").empty());
+    EXPECT_EQ(PadRoleButton(fire), start);
+    EXPECT_EQ(ActionKeyNames(p1Fire), "Z");
+    remove("controls.txt");
 }
 
 TEST_F(OptionsTest, AutoFireHoldsFireWhileTheShipMoves) {
