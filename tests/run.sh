@@ -56,6 +56,7 @@ run python3 tests/e2e/test_install.py build
 run python3 tests/e2e/test_saves.py build/run
 run env LD_LIBRARY_PATH=$sdl12_compat python3 tests/e2e/test_replay.py build/run
 run python3 tests/e2e/test_table.py build
+run python3 tests/e2e/test_options.py build/run
 run bash tests/fuzz/run.sh build-fuzz quick
 # The score server on SQLite and on a PostgreSQL cluster of its own, with a game recorded here.
 run python3 tests/scores/test_scores.py build

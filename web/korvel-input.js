@@ -38,6 +38,7 @@
   };
   var fullscreenWanted = false;
   Module.fullscreenAtFirstGesture = function () { fullscreenWanted = true; };
+  Module.toggleFullscreen = toggleFullscreen;
   var gesture = function () {
     if (fullscreenWanted) toggleFullscreen();
     fullscreenWanted = false;

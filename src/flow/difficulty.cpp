@@ -1,4 +1,4 @@
-// difficulty.cpp -- the difficulty's level files and the choice kept in options.txt.
+// difficulty.cpp -- the difficulty's level files, and which one a run reads.
 #include "difficulty.h"
 
 #include <algorithm>
@@ -7,7 +7,6 @@
 
 #include "../shell/files.h"
 
-std::string difficultyChoice = "normal";
 std::string difficulty = "normal";
 std::string levelFile;
 
@@ -15,31 +14,6 @@ const char* const DIFFICULTY_NAMES[DIFFICULTIES] = {"normal", "easy", "hard", "c
 
 // The shipped level files, in the data folder's "levels" folder; a level file is far smaller.
 static const size_t MAX_LEVEL_BYTES = 1 << 20;
-static const size_t MAX_OPTIONS_BYTES = 64 << 10;
-static const char* const CHOICE_KEY = "difficulty: ";
-
-static bool Choosable(const std::string& name) {
-    return name == "easy" || name == "normal" || name == "hard";
-}
-
-std::string ReadDifficultyChoice(const std::string& optionsPath) {
-    std::string text;
-    if (ReadBounded(optionsPath, MAX_OPTIONS_BYTES, text) != 0) return "normal";
-    std::string choice = "normal";
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(at, end - at);
-        at = end + 1;
-        while (!line.empty() && isspace(static_cast<unsigned char>(line.back())))
-            line.pop_back();
-        if (line.compare(0, strlen(CHOICE_KEY), CHOICE_KEY) != 0) continue;
-        const std::string name = line.substr(strlen(CHOICE_KEY));
-        if (Choosable(name)) choice = name;
-    }
-    return choice;
-}
 
 static std::string PresetFile(const std::string& name) {
     return DataFile(("levels/" + name + ".txt").c_str());

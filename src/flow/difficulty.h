@@ -4,10 +4,8 @@
 
 #include <string>
 
-// Per run: the difficulty chosen in options.txt ("easy", "normal" or "hard"; "normal" without a
-// choice). It takes effect at the next start: a run keeps the level it started with, so its
-// replays stay exact.
-extern std::string difficultyChoice;
+#include "../shell/options.h" // difficultyChoice: taken at the next start, so a run keeps its level
+
 // Per run (and per replay watched): the difficulty in force: the choice, or "custom" when the
 // player's own level.txt is read. Kept apart in the score table.
 extern std::string difficulty;
@@ -16,9 +14,6 @@ extern std::string difficulty;
 constexpr int DIFFICULTIES = 4;
 extern const char* const DIFFICULTY_NAMES[DIFFICULTIES]; // "normal", "easy", "hard", "custom"
 
-// The "difficulty: NAME" line of the options file at path; "normal" when there is none or its name
-// is not a difficulty.
-std::string ReadDifficultyChoice(const std::string& optionsPath);
 // Per run: the level file read at start-up (LevelFileInForce).
 extern std::string levelFile;
 

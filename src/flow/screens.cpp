@@ -13,9 +13,11 @@
 #include "../shell/app.h"
 #include "../shell/display.h"
 #include "../shell/input.h"
+#include "../shell/options.h"
 #include "../shell/orientation.h"
 #include "../shell/settings.h"
 #include "frame.h"
+#include "options_screen.h"
 
 // Marker target of each menu entry.
 static const float ENTRY_X[3] = {-120, -120, -45};
@@ -111,11 +113,8 @@ void Menu::switches(const unsigned char* keys) {
     if (keys[SDLK_r]) highscore = 0;
     if (keys[SDLK_v] && !v) vsync = vsync == 1 ? 0 : 1;
     v = keys[SDLK_v];
-    if (keys[SDLK_s] && !s) sound = Mix_VolumeMusic(-1) == 0;
-    if (keys[SDLK_s]) {
-        Mix_Volume(-1, sound ? 64 : 0);
-        Mix_VolumeMusic(sound ? 128 : 0);
-    }
+    if (keys[SDLK_s] && !s) sound = !SoundAudible();
+    if (keys[SDLK_s]) ApplySoundSwitch(sound);
     s = keys[SDLK_s];
 }
 
@@ -147,6 +146,7 @@ void Menu::draw() {
     DrawMarkerTriangle();
     glPopMatrix();
     CentredText(MenuHelpLine().c_str(), 0, 40 - hh, 50, 6);
+    CentredText(MENU_SCREENS_LINE, 0, OptionsLineY(), 50, 6);
 }
 
 // Five steps of fpsm per frame on each axis towards the target.
@@ -171,6 +171,8 @@ void Menu::update() {
     draw();
     rot += fpsm * 3.5f;
     moveMarker();
+    // Last, as the options screen takes this menu's place on the list.
+    OpenOptionsOnPress(this);
 }
 
 GameOver::GameOver() : twoPlayers(::twoPlayers) {

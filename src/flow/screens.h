@@ -6,7 +6,8 @@
 #include "../world/effects.h"
 #include "showcase.h"
 
-// The title menu: starts a one- or two-player game, or ends the program; R, V and S keys.
+// The title menu: starts a one- or two-player game, or ends the program; R, V and S keys; O (or a
+// controller's Back) opens the options screen.
 class Menu : public Animation {
   public:
     int option = 0;            // 0 "1 PLAYER START", 1 "2 PLAYER START", 2 "EXIT"
@@ -55,3 +56,5 @@ void StartGame(bool withSecondPlayer);
 // The menu's help line, naming the keys in force: "RESET HIGHSCORE: R     TOGGLE V-SYNC: V  (REQUIRES
 // RESTART)" with the default controls.
 std::string MenuHelpLine();
+// The line under the help line, naming the keys of the other screens.
+constexpr const char* MENU_SCREENS_LINE = "O: OPTIONS     T: SCORES";

@@ -145,7 +145,7 @@ void WriteTable() {
     const std::string path = SaveFile(TABLE_FILE);
     if (path.empty()) return;
     if (WriteFileDurably(path, TableText(scoreTable))) {
-        KeepWrittenSave();
+        SavesWritten();
         return;
     }
     fprintf(stderr, "cannot write the score table %s: %s\n", path.c_str(), strerror(errno));

@@ -12,6 +12,7 @@
 #include "../shell/app.h"
 #include "../shell/display.h"
 #include "../shell/input.h"
+#include "../shell/options.h"
 #include "../shell/orientation.h"
 #include "../shell/settings.h"
 #include "../world/effects.h"
@@ -27,6 +28,9 @@ bool twoPlayers = false;
 // Shot speed, the death sequence's start and the life bar's size.
 static const float SHOT_SPEED = 6;
 static const float DEATH_FLASH = 175;
+// With reduced flashing: the share of its grey the ship keeps in the frames it would blink out, and
+// the grey of the charge glow.
+static const float REDUCED_FLASH_GREY = 0.5f;
 static const int LIFE_BAR_FULL = 200;
 
 Player::Player() {
@@ -187,36 +191,45 @@ void Player::explode() {
     i = static_cast<int>(i + 15 * fpsm);
 }
 
+// The ship's triangle in grey, banked, with the charge gun's glow when glow is set.
+void Player::drawHull(float grey, bool glow) {
+    glColor3f(grey, grey, grey);
+    glPushMatrix();
+    if (LANDSCAPE)
+        glRotatef(roll, 1, 0, 0);
+    else
+        glRotatef(roll, 0, 1, 0);
+    glTranslatef(x, y, 1);
+    glBegin(GL_TRIANGLES);
+    if (LANDSCAPE) {
+        glVertex2f(10, 0);
+        glVertex2f(-8, -7);
+        glVertex2f(-8, 7);
+    } else {
+        glVertex2f(0, 10);
+        glVertex2f(-7, -8);
+        glVertex2f(7, -8);
+    }
+    glEnd();
+    if (glow && gun == GUN_CHARGE && fireat > 0) drawChargeGlow();
+    glPopMatrix();
+}
+
 void Player::draw() {
     glDisable(GL_BLEND);
     on = flash >= 0.1f ? !on : true;
+    const float grey = p == 0 ? 0.7f : 0.5f;
     if (on) {
-        const float grey = p == 0 ? 0.7f : 0.5f;
-        glColor3f(grey, grey, grey);
-        glPushMatrix();
-        if (LANDSCAPE)
-            glRotatef(roll, 1, 0, 0);
-        else
-            glRotatef(roll, 0, 1, 0);
-        glTranslatef(x, y, 1);
-        glBegin(GL_TRIANGLES);
-        if (LANDSCAPE) {
-            glVertex2f(10, 0);
-            glVertex2f(-8, -7);
-            glVertex2f(-8, 7);
-        } else {
-            glVertex2f(0, 10);
-            glVertex2f(-7, -8);
-            glVertex2f(7, -8);
-        }
-        glEnd();
-        if (gun == GUN_CHARGE && fireat > 0) drawChargeGlow();
-        glPopMatrix();
+        drawHull(grey, true);
         if (gun == GUN_LIGHTNING) {
             if (obj) drawLightning();
             zap();
             drawRange();
         }
+    } else if (reducedFlashing) {
+        // The blinking ship shown steadily, dimmed, instead of every other frame; what it does only
+        // while shown (the glow's draws, the zap) stays with the blink.
+        drawHull(grey * REDUCED_FLASH_GREY, false);
     }
     glEnable(GL_BLEND);
     glColor3f(0, 0, 0);
@@ -225,7 +238,9 @@ void Player::draw() {
 // The glow grows with the charge and flickers: every coordinate draws its own random size.
 void Player::drawChargeGlow() {
     auto size = [this] { return fireat / 3 - 1 + rand() % 2; };
-    glColor3f(1, 1, 1);
+    // With reduced flashing the flickering glow is grey, not white.
+    const float light = reducedFlashing ? REDUCED_FLASH_GREY : 1;
+    glColor3f(light, light, light);
     glBegin(GL_TRIANGLE_FAN);
     if (LANDSCAPE)
         glVertex2f(13, 0);

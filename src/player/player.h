@@ -41,6 +41,7 @@ class Player : public Object {
     void clampToScreen();
     void explode();
     void draw();
+    void drawHull(float grey, bool glow);
     void drawChargeGlow();
     void drawLightning();
     void zap();

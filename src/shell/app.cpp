@@ -24,6 +24,7 @@
 #include "files.h"
 #include "icon.h"
 #include "input.h"
+#include "options.h"
 #include "platform.h"
 #include "settings.h"
 #include "touch.h"
@@ -87,6 +88,7 @@ static void OpenAudio() {
     shoot[2] = LoadChunk("shoot3.wav");
     sfx::select = LoadChunk("selectmove.wav");
     if (music) Mix_PlayMusic(music, -1);
+    ApplyStartVolumes();
 }
 
 // The way out, at process exit after Savehighscore has saved: the music (which Savehighscore frees,
@@ -112,7 +114,7 @@ static void CloseSoundAndSdl() {
 // before anything is written. A replay being played writes no options.
 static void ReadChoices(int argc, char** argv) {
     windowChoice = ReadSavedOptions();
-    difficultyChoice = ReadDifficultyChoice(OptionsFile());
+    ReadGameChoices(OptionsFile());
     int outcome = ParseCommandLine(argc, argv);
     if (outcome == START_GAME) outcome = OpenReplay();
     if (outcome != START_GAME) exit(outcome);
@@ -179,6 +181,7 @@ void HandleEvents() {
     // Of a burst of sizes (the window dragged larger), only the last one sets the mode again.
     SDL_ResizeEvent resize{};
     ForgetTaps();
+    ClearPresses();
     while (SDL_PollEvent(&event)) {
         TakeKeyEvent(event);
         TakeControllerEvent(event);

@@ -61,13 +61,14 @@ static const size_t MAX_SHOWN_CHARS = 40;
 
 // Per run: the keys of each action, the file line that set them (0: the default), and the file
 // they were read from. Set by ResetControls and LoadControls.
-static std::array<std::vector<SDLKey>, ACTIONS> DefaultBindings() {
-    std::array<std::vector<SDLKey>, ACTIONS> keys;
+using Bindings = std::array<std::vector<SDLKey>, ACTIONS>;
+static Bindings DefaultBindings() {
+    Bindings keys;
     for (int a = 0; a < ACTIONS; a++)
         keys[a] = {ACTION[a].key};
     return keys;
 }
-static std::array<std::vector<SDLKey>, ACTIONS> bound = DefaultBindings();
+static Bindings bound = DefaultBindings();
 static int boundOnLine[ACTIONS];
 static std::string controlsPath;
 static bool controlsRead = false;
@@ -98,15 +99,26 @@ static const int COMPAT_FIRST_PATCH = 50;
 static const char* const CONTROLLER_HINT = "SDL12COMPAT_USE_GAME_CONTROLLERS";
 // SDL 2's game-controller buttons: A (south) 0, B 1, X 2, Y 3, Back 4, Guide 5, Start 6, the
 // stick buttons 7 and 8, the shoulders 9 and 10, the d-pad 11 to 14.
-static const PadButtons GAME_CONTROLLER_BUTTONS = {0, 6, 11};
+static const PadButtons GAME_CONTROLLER_BUTTONS = {0, 6, 4, 11};
 
 static bool GameControllerLayout() {
     const char* hint = getenv(CONTROLLER_HINT);
     return SDL_Linked_Version()->patch >= COMPAT_FIRST_PATCH && hint && atoi(hint) != 0;
 }
 
+// The controller buttons a player can move, in the order of the controls file's lines for them.
+enum PadRole { PAD_FIRE, PAD_PAUSE, PAD_ROLES };
+static const char* const PAD_ROLE_NAME[PAD_ROLES] = {"pad fire", "pad pause"};
+// Per run: the button of each role, or -1 for the layout's own (south, Start); the file line that
+// set it (0: none).
+static int padButton[PAD_ROLES] = {-1, -1};
+static int padOnLine[PAD_ROLES];
+
 PadButtons PadLayout() {
-    return GameControllerLayout() ? GAME_CONTROLLER_BUTTONS : PLATFORM_PAD_BUTTONS;
+    PadButtons layout = GameControllerLayout() ? GAME_CONTROLLER_BUTTONS : PLATFORM_PAD_BUTTONS;
+    if (padButton[PAD_FIRE] >= 0) layout.south = padButton[PAD_FIRE];
+    if (padButton[PAD_PAUSE] >= 0) layout.start = padButton[PAD_PAUSE];
+    return layout;
 }
 
 void PrepareControllers() {
@@ -130,25 +142,40 @@ static Pad* PadOf(int which) {
     return &pads[which];
 }
 
+static bool Holds(const Pad& pad, PadInput input);
+static void KeepKeyPress(SDLKey key);
+static void KeepPadPresses(int which, const Pad& before, int button);
+
 void TakeControllerEvent(const SDL_Event& event) {
     Pad* pad = nullptr;
+    Pad before{};
+    int which = -1, button = -1;
     switch (event.type) {
+    case SDL_KEYDOWN:
+        KeepKeyPress(event.key.keysym.sym);
+        return;
     case SDL_JOYAXISMOTION:
-        if (!(pad = PadOf(event.jaxis.which))) return;
+        if (!(pad = PadOf(which = event.jaxis.which))) return;
+        before = *pad;
         if (event.jaxis.axis == AXIS_X) pad->x = event.jaxis.value;
         if (event.jaxis.axis == AXIS_Y) pad->y = event.jaxis.value;
-        return;
+        break;
     case SDL_JOYHATMOTION:
-        if ((pad = PadOf(event.jhat.which)) && event.jhat.hat == 0) pad->hat = event.jhat.value;
-        return;
+        if (!(pad = PadOf(which = event.jhat.which)) || event.jhat.hat != 0) return;
+        before = *pad;
+        pad->hat = event.jhat.value;
+        break;
     case SDL_JOYBUTTONDOWN:
     case SDL_JOYBUTTONUP:
-        if ((pad = PadOf(event.jbutton.which)) && event.jbutton.button < PAD_BUTTONS)
-            pad->button[event.jbutton.button] = event.type == SDL_JOYBUTTONDOWN;
-        return;
+        if (!(pad = PadOf(which = event.jbutton.which)) || event.jbutton.button >= PAD_BUTTONS) return;
+        before = *pad;
+        pad->button[event.jbutton.button] = event.type == SDL_JOYBUTTONDOWN;
+        if (event.type == SDL_JOYBUTTONDOWN) button = event.jbutton.button;
+        break;
     default:
         return;
     }
+    KeepPadPresses(which, before, button);
 }
 
 static bool Bound(int action, SDLKey key) {
@@ -158,6 +185,7 @@ static bool Bound(int action, SDLKey key) {
 }
 
 bool IsPausePress(const SDL_Event& event) {
+    if (pauseKeyTaken) return false;
     if (event.type == SDL_KEYDOWN) return Bound(PAUSE, event.key.keysym.sym);
     return event.type == SDL_JOYBUTTONDOWN && event.jbutton.button == PadLayout().start;
 }
@@ -215,7 +243,7 @@ void SubstituteKeys(const Uint8* ship, const Uint8* menu) {
 // The keyboard as it is while the keys are the defaults and no controller or finger plays;
 // otherwise out, cleared, for the caller to fill.
 static Uint8* KeysToFill(Uint8* out) {
-    if (!controlsRead && !padsInUse && !touchInUse) return nullptr;
+    if (!controlsRead && !padsInUse && !touchInUse && !autoFire) return nullptr;
     memset(out, 0, SDLK_LAST);
     return out;
 }
@@ -232,6 +260,12 @@ const Uint8* ShipKeys() {
     }
     keys[ACTION[P1_SOLO_FIRE].key] = Held(P1_SOLO_FIRE);
     PressTouchShipKeys(keys);
+    for (int p = 0; p < PADS; p++) {
+        const int first = p == 0 ? P1_UP : P2_UP;
+        if ((autoFire & (1 << p)) && (keys[ACTION[first + UP].key] || keys[ACTION[first + DOWN].key] ||
+                                      keys[ACTION[first + LEFT].key] || keys[ACTION[first + RIGHT].key]))
+            keys[ACTION[first + FIRE].key] = 1;
+    }
     return keys;
 }
 
@@ -249,9 +283,21 @@ static bool ChoiceKeyHeld() {
     return enter || keys[SDLK_SPACE];
 }
 
-const Uint8* MenuKeys() {
+// The keys the menu reads, as its actions' default keys.
+static const int MENU_ACTIONS[] = {P1_UP,   P1_DOWN,         P1_FIRE,      P1_SOLO_FIRE,
+                                   P2_FIRE, RESET_HIGHSCORE, TOGGLE_VSYNC, TOGGLE_SOUND};
+
+// Per run: set while the options screen has the keys, and then until the menu's keys are released.
+static bool menuKeysWithheld = false;
+static bool menuKeysAwaitRelease = false;
+
+void WithholdMenuKeys(bool withhold) {
+    menuKeysWithheld = withhold;
+    if (!withhold) menuKeysAwaitRelease = true;
+}
+
+static const Uint8* LiveMenuKeys() {
     static Uint8 keys[SDLK_LAST];
-    if (playedMenuKeys) return playedMenuKeys;
     memset(keys, 0, sizeof keys);
     for (int a : {P1_SOLO_FIRE, P2_FIRE, RESET_HIGHSCORE, TOGGLE_VSYNC, TOGGLE_SOUND})
         keys[ACTION[a].key] = Held(a);
@@ -265,9 +311,88 @@ const Uint8* MenuKeys() {
 bool GameUsesKey(SDLKey key) {
     for (int a = 0; a < ACTIONS; a++)
         if (Bound(a, key)) return true;
-    for (SDLKey k : {SDLK_ESCAPE, SDLK_c, SDLK_RETURN, SDLK_KP_ENTER, SDLK_SPACE})
+    for (SDLKey k : {SDLK_ESCAPE, SDLK_c, SDLK_RETURN, SDLK_KP_ENTER, SDLK_SPACE, SDLK_o, SDLK_t})
         if (k == key) return true;
     return false;
+}
+
+const Uint8* MenuKeys() {
+    static const Uint8 NONE[SDLK_LAST] = {};
+    if (playedMenuKeys) return playedMenuKeys;
+    const Uint8* keys = LiveMenuKeys();
+    if (menuKeysWithheld) return NONE;
+    if (menuKeysAwaitRelease)
+        for (int a : MENU_ACTIONS)
+            if (keys[ACTION[a].key]) return NONE;
+    menuKeysAwaitRelease = false;
+    return keys;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Presses
+
+// Presses beyond this many in one drain of the event queue are dropped.
+static const size_t MAX_PRESSES = 16;
+// Per drain of the event queue: the presses taken from it, until a screen takes them.
+static std::vector<Press> presses;
+bool pauseKeyTaken = false;
+
+void ClearPresses() {
+    presses.clear();
+}
+
+std::vector<Press> TakePresses() {
+    std::vector<Press> taken;
+    if (!playedMenuKeys) taken.swap(presses);
+    return taken;
+}
+
+bool IsOptionsPress(const Press& press) {
+    return press.key == SDLK_o || (press.pad >= 0 && press.button == PadLayout().back);
+}
+
+static void Keep(const Press& press) {
+    if (presses.size() < MAX_PRESSES) presses.push_back(press);
+}
+
+// What a key asks of a screen: either player's moves and fire keys, Return, Space and Backspace.
+static ScreenInput KeyInput(SDLKey key) {
+    static const struct {
+        int action;
+        ScreenInput input;
+    } MOVES[] = {{P1_UP, SCREEN_UP},       {P2_UP, SCREEN_UP},
+                 {P1_DOWN, SCREEN_DOWN},   {P2_DOWN, SCREEN_DOWN},
+                 {P1_LEFT, SCREEN_LEFT},   {P2_LEFT, SCREEN_LEFT},
+                 {P1_RIGHT, SCREEN_RIGHT}, {P2_RIGHT, SCREEN_RIGHT},
+                 {P1_FIRE, SCREEN_CHOOSE}, {P1_SOLO_FIRE, SCREEN_CHOOSE},
+                 {P2_FIRE, SCREEN_CHOOSE}};
+    if (key == SDLK_BACKSPACE) return SCREEN_BACK;
+    if (key == SDLK_RETURN || key == SDLK_SPACE) return SCREEN_CHOOSE;
+    for (const auto& move : MOVES)
+        if (Bound(move.action, key)) return move.input;
+    return SCREEN_OTHER;
+}
+
+static void KeepKeyPress(SDLKey key) {
+    Keep({key, -1, -1, KeyInput(key)});
+}
+
+// A controller's event keeps a press for each way its stick, hat or d-pad has begun to point, and for
+// a button pressed.
+static void KeepPadPresses(int which, const Pad& before, int button) {
+    const Pad& now = pads[which];
+    static const ScreenInput WAYS[] = {SCREEN_UP, SCREEN_DOWN, SCREEN_LEFT, SCREEN_RIGHT};
+    for (int way = UP; way <= RIGHT; way++)
+        if (Holds(now, PadInput(way)) && !Holds(before, PadInput(way)))
+            Keep({SDLK_UNKNOWN, which, -1, WAYS[way]});
+    if (button < 0) return;
+    const PadButtons layout = PadLayout();
+    const bool dpad = layout.dpad >= 0 && button >= layout.dpad && button < layout.dpad + 4;
+    if (dpad) return; // kept as a way above
+    const ScreenInput input = button == layout.south  ? SCREEN_CHOOSE
+                              : button == layout.back ? SCREEN_BACK
+                                                      : SCREEN_OTHER;
+    Keep({SDLK_UNKNOWN, which, button, input});
 }
 
 std::string MenuSwitchKeys(SDLKey key) {
@@ -287,6 +412,8 @@ std::string MenuSwitchKeys(SDLKey key) {
 static void ResetBindings() {
     bound = DefaultBindings();
     memset(boundOnLine, 0, sizeof boundOnLine);
+    padButton[PAD_FIRE] = padButton[PAD_PAUSE] = -1;
+    memset(padOnLine, 0, sizeof padOnLine);
     controlsPath.clear();
     controlsRead = false;
 }
@@ -295,6 +422,8 @@ void ResetControls() {
     ResetBindings();
     memset(pads, 0, sizeof pads);
     padsInUse = false;
+    menuKeysWithheld = menuKeysAwaitRelease = pauseKeyTaken = false;
+    ClearPresses();
 }
 
 static std::vector<std::string> Words(const std::string& text) {
@@ -358,6 +487,21 @@ static std::string ReadKeys(const std::string& text, std::vector<SDLKey>& keys) 
 
 // Takes one line of the file (numbered from 1); what is wrong with it, or "" when it is used, blank
 // or a comment.
+// Takes a controller button's line ("pad fire = button 2"); what is wrong with it, or "".
+static std::string TakePadLine(int role, const std::string& value, int number) {
+    if (padOnLine[role])
+        return "\"" + std::string(PAD_ROLE_NAME[role]) + "\" is already set on line " +
+               std::to_string(padOnLine[role]);
+    const std::vector<std::string> words = Words(value);
+    const bool digits = words.size() == 2 && words[1].size() <= 2 &&
+                        words[1].find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || strcasecmp(words[0].c_str(), "button") != 0 || std::stoi(words[1]) >= PAD_BUTTONS)
+        return "not a controller button (\"button 0\" to \"button " + std::to_string(PAD_BUTTONS - 1) + "\")";
+    padButton[role] = std::stoi(words[1]);
+    padOnLine[role] = number;
+    return "";
+}
+
 static std::string TakeLine(const std::string& line, int number) {
     const size_t start = line.find_first_not_of(" \t\r");
     if (start == std::string::npos || line[start] == '#') return "";
@@ -365,6 +509,9 @@ static std::string TakeLine(const std::string& line, int number) {
         return "line longer than " + std::to_string(MAX_LINE_CHARS) + " characters";
     const size_t equals = line.find('=');
     if (equals == std::string::npos) return "no \"=\" between an action and its keys";
+    for (int role = 0; role < PAD_ROLES; role++)
+        if (strcasecmp(PAD_ROLE_NAME[role], Collapsed(line.substr(0, equals)).c_str()) == 0)
+            return TakePadLine(role, line.substr(equals + 1), number);
     const int action = ActionNamed(line.substr(0, equals));
     if (action < 0) return "unknown action " + Shown(Collapsed(line.substr(0, equals)));
     if (boundOnLine[action])
@@ -427,6 +574,120 @@ void ReadControls() {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Moving keys
+
+int autoFire = 0;
+
+int ControlActions() {
+    return ACTIONS;
+}
+
+const char* ControlActionName(int action) {
+    return action >= 0 && action < ACTIONS ? ACTION[action].name : "";
+}
+
+std::string ActionKeyNames(int action) {
+    std::string names;
+    if (action < 0 || action >= ACTIONS) return names;
+    for (SDLKey k : bound[action])
+        names += (names.empty() ? "" : " ") + std::string(SDL_GetKeyName(k));
+    std::transform(names.begin(), names.end(), names.begin(), ::toupper);
+    return names;
+}
+
+bool MovableKey(SDLKey key) {
+    static const SDLKey FIXED[] = {SDLK_ESCAPE, SDLK_c, SDLK_F11, SDLK_o, SDLK_t, SDLK_BACKSPACE};
+    if (key <= SDLK_FIRST || key >= SDLK_LAST) return false;
+    return std::find(std::begin(FIXED), std::end(FIXED), key) == std::end(FIXED);
+}
+
+// Whether two actions are read at the same time, so that a key may serve only one of them: the
+// ships' keys together, the menu's together, and the pause key with every other.
+static bool ReadTogether(int a, int b) {
+    auto ship = [](int x) { return x <= P2_FIRE; };
+    auto menu = [](int x) {
+        return std::find(std::begin(MENU_ACTIONS), std::end(MENU_ACTIONS), x) != std::end(MENU_ACTIONS);
+    };
+    return a == PAUSE || b == PAUSE || (ship(a) && ship(b)) || (menu(a) && menu(b));
+}
+
+bool KeysDoubled() {
+    for (int a = 0; a < ACTIONS; a++)
+        for (int b = a + 1; b < ACTIONS; b++)
+            for (SDLKey k : bound[a])
+                if (ReadTogether(a, b) && Bound(b, k)) return true;
+    return false;
+}
+
+// Whether an action changed since before now shares a key with one read at the same time, or has
+// no key or too many.
+static bool ChangedDoubles(const Bindings& before) {
+    for (int b = 0; b < ACTIONS; b++) {
+        if (bound[b] == before[b]) continue;
+        if (bound[b].empty() || bound[b].size() > MAX_KEYS) return true;
+        for (int c = 0; c < ACTIONS; c++)
+            for (SDLKey k : bound[b])
+                if (c != b && ReadTogether(b, c) && Bound(c, k)) return true;
+    }
+    return false;
+}
+
+int MoveKey(int action, SDLKey key) {
+    if (action < 0 || action >= ACTIONS || !MovableKey(key)) return -1;
+    const Bindings before = bound;
+    std::vector<SDLKey> old;
+    for (SDLKey k : bound[action])
+        if (k != key) old.push_back(k);
+    bound[action] = {key};
+    int gaveUp = ACTIONS;
+    for (int b = 0; b < ACTIONS; b++) {
+        if (b == action || !ReadTogether(action, b) || !Bound(b, key)) continue;
+        if (gaveUp == ACTIONS) gaveUp = b;
+        bound[b].erase(std::remove(bound[b].begin(), bound[b].end(), key), bound[b].end());
+        for (SDLKey k : old)
+            if (!Bound(b, k)) bound[b].push_back(k);
+    }
+    if (!ChangedDoubles(before)) {
+        controlsRead = true; // the arrays the game reads are filled from the bindings
+        return gaveUp;
+    }
+    bound = before;
+    return -1;
+}
+
+void DefaultKeys() {
+    bound = DefaultBindings();
+    padButton[PAD_FIRE] = padButton[PAD_PAUSE] = -1;
+}
+
+int PadRoles() {
+    return PAD_ROLES;
+}
+
+const char* PadRoleName(int role) {
+    return role >= 0 && role < PAD_ROLES ? PAD_ROLE_NAME[role] : "";
+}
+
+int PadRoleButton(int role) {
+    const PadButtons layout = PadLayout();
+    return role == PAD_FIRE ? layout.south : layout.start;
+}
+
+int MovePadButton(int role, int button) {
+    if (role < 0 || role >= PAD_ROLES || button < 0 || button >= PAD_BUTTONS) return -1;
+    const PadButtons layout = PadLayout();
+    const bool dpad = layout.dpad >= 0 && button >= layout.dpad && button < layout.dpad + 4;
+    if (button == layout.back || dpad) return -1;
+    const int other = role == PAD_FIRE ? PAD_PAUSE : PAD_FIRE;
+    const int old = PadRoleButton(role);
+    const bool swapped = PadRoleButton(other) == button;
+    padButton[role] = button;
+    if (swapped) padButton[other] = old;
+    controlsRead = true;
+    return swapped ? other : PAD_ROLES;
+}
+
+// ---------------------------------------------------------------------------------------------
 // The command line
 
 // SDL names the keys once its video is up; a dummy display does, for a program that opens no window.
@@ -458,11 +719,32 @@ static const char* const CONTROLS_HELP =
     "# game-over screen. Escape (quit) and C (hits cost nothing) cannot be moved.\n"
     "# A line that cannot be used is reported at start-up and its action keeps the keys below.\n";
 
-std::string DefaultControlsText() {
+static std::string ControlsText(const Bindings& keys) {
     std::string text = CONTROLS_HELP;
     for (int a = 0; a < ACTIONS; a++)
-        text += BindingLine(a, DefaultBindings()[a]) + "\n";
+        text += BindingLine(a, keys[a]) + "\n";
     return text;
+}
+
+// The controls file's lines of the controller buttons moved from the layout's own.
+static std::string PadLines() {
+    std::string text;
+    for (int role = 0; role < PAD_ROLES; role++)
+        if (padButton[role] >= 0)
+            text += std::string(PAD_ROLE_NAME[role]) + " = button " + std::to_string(padButton[role]) + "\n";
+    return text;
+}
+
+std::string DefaultControlsText() {
+    return ControlsText(DefaultBindings());
+}
+
+bool WriteControls() {
+    const std::string path = UserConfigFile(CONTROLS_FILE);
+    if (path.empty() || !WriteFileDurably(path, ControlsText(bound) + PadLines())) return false;
+    controlsPath = path;
+    controlsRead = true;
+    return true;
 }
 
 // Where the controls come from; without a file of the player's own, the one to write.

@@ -43,11 +43,91 @@ bool IsPausePress(const SDL_Event& event);
 struct PadButtons {
     int south; // fires, chooses in the menu
     int start; // pauses
+    int back;  // Select or Back: opens the options screen from the menu, leaves it
     int dpad;  // the first of the d-pad's four buttons (up, down, left, right), or -1 for a hat
 };
 PadButtons PadLayout();
 // A stick pushed no further than this from its centre (of 32767) counts as centred.
 constexpr int STICK_DEAD_ZONE = 8000;
+
+// ---------------------------------------------------------------------------------------------
+// Presses, for the options screen, which takes keys and buttons one by one
+
+// What a press asks of a screen.
+enum ScreenInput {
+    SCREEN_OTHER,
+    SCREEN_UP,
+    SCREEN_DOWN,
+    SCREEN_LEFT,
+    SCREEN_RIGHT,
+    SCREEN_CHOOSE,
+    SCREEN_BACK
+};
+// One key or controller button pressed.
+struct Press {
+    SDLKey key;        // the key, or SDLK_UNKNOWN for a controller's press
+    int pad;           // the controller (0 or 1), or -1 for a key
+    int button;        // the controller's button, or -1 for a key, a stick, a hat or a d-pad
+    ScreenInput input; // the move or choice it asks for: player 1's and 2's keys, Return, Space
+                       // and Backspace, the controllers' sticks, d-pads, south and Back buttons
+};
+// Start of each drain of the event queue: the presses of the drain before are forgotten.
+void ClearPresses();
+// The presses of the last drain of the event queue (at most the first few), oldest first, each
+// taken once; none while a replay plays, as the keyboard does not reach its game.
+std::vector<Press> TakePresses();
+// Whether a press opens the options screen from the title menu: O, or a controller's Back.
+bool IsOptionsPress(const Press& press);
+// While set, the pause key and a controller's Start pause nothing: the options screen is waiting for
+// the key to move an action to.
+extern bool pauseKeyTaken;
+
+// While set, MenuKeys holds nothing (the options screen has the keys instead of the menu behind it);
+// once cleared, it holds nothing until every menu key has been released.
+void WithholdMenuKeys(bool withhold);
+
+// ---------------------------------------------------------------------------------------------
+// Moving keys, for the options screen
+
+// Per run: auto-fire, for players who cannot hold a key: bit 0 player 1, bit 1 player 2. While a
+// player's ship moves, its fire key is held for it (the charge gun charges while the ship moves and
+// shoots when it stops).
+extern int autoFire;
+constexpr int AUTO_FIRE_BOTH = 3;
+
+// The actions of the controls file, in its order.
+int ControlActions();
+// An action's name in the controls file ("p1 fire").
+const char* ControlActionName(int action);
+// The keys of an action as the screens show them: "UP", "/ Z".
+std::string ActionKeyNames(int action);
+// Whether key may be given to an action: Escape (quit), C (hits cost nothing), F11 (fullscreen), O
+// (options), T (scores) and Backspace (leaves the options screen) keep their own meaning.
+bool MovableKey(SDLKey key);
+// Moves an action to key alone. An action that needs the key too (one read at the same time: the
+// ships' keys together, the menu's together, and the pause key with all) gives it up and takes the
+// moved action's old keys in exchange; where that would still leave one key on two such actions,
+// nothing is moved. Returns the action that gave the key up (the first, where several did), ACTIONS
+// (ControlActions()) when none had it, or -1 when nothing moved.
+int MoveKey(int action, SDLKey key);
+// Whether two actions read at the same time share a key (the defaults never do).
+bool KeysDoubled();
+// Every action back to its default key, the controllers' buttons back to their own.
+void DefaultKeys();
+
+// The controllers' buttons that can be moved: 0 "pad fire" (the south button by default; it also
+// chooses in the menus) and 1 "pad pause" (Start). In the controls file: "pad fire = button N".
+int PadRoles();
+const char* PadRoleName(int role);
+// The button that plays the role on both controllers.
+int PadRoleButton(int role);
+// Moves a role to a button; a button the other role has is swapped. Back (it leaves the options
+// screen) and the d-pad's buttons are refused. Returns the role that gave the button up, PadRoles()
+// when none did, or -1 when nothing moved.
+int MovePadButton(int role, int button);
+// Writes the keys in force to the player's controls file (UserConfigFile), which the game then reads
+// them from; false when the write failed.
+bool WriteControls();
 
 // Before SDL_Init: asks sdl12-compat for its game-controller mapping, so that common pads agree on
 // their buttons (a player's own setting of it is kept).

@@ -15,9 +15,13 @@ extern const int FONT_INTERNAL_FORMAT;
 // Whether the score table is kept where no game's replay is: the browser keeps no replays, and its
 // table's entries have none to watch. The desktop keeps the table where it keeps each game's replay.
 extern const bool SCORES_WITHOUT_REPLAYS;
-// After the game has written a save of its own (the score table): the browser copies its saves to
-// its storage; the desktop's are on the disk already.
-void KeepWrittenSave();
 // The controllers' buttons as the platform's own SDL library numbers them, without a mapping of
 // its own.
 extern const PadButtons PLATFORM_PAD_BUTTONS;
+
+// Called after the game has written a save or a setting: the browser keeps its files in its own
+// storage; the desktop's are on disk already.
+void SavesWritten();
+// The options screen's picture page: the desktop's window takes a scale, smoothing and v-sync; the
+// browser's canvas only goes fullscreen.
+extern const bool WINDOW_CHOICES;

@@ -11,12 +11,13 @@ const char* const MUSIC_FILE = "music1.xm";
 const int FONT_WRAP = GL_CLAMP;
 const int FONT_INTERNAL_FORMAT = 2;
 const bool SCORES_WITHOUT_REPLAYS = false;
+const bool WINDOW_CHOICES = true;
 
 // Linux's own numbering of the common pads (the xpad driver's): A 0, B 1, X 2, Y 3, the shoulders
 // 4 and 5, Back 6, Start 7, Guide 8; the d-pad is the first hat.
 const PadButtons PLATFORM_PAD_BUTTONS = {0, 7, -1};
 
-void KeepWrittenSave() {}
+void SavesWritten() {}
 
 // The game draws from rand(), seeded once with randomNumberSeed: replays follow that sequence. The
 // music library (libmikmod, under SDL_mixer's module player) calls random() on the audio thread, and

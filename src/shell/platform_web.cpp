@@ -28,6 +28,7 @@ const char* const MUSIC_FILE = "music1.ogg";
 const int FONT_WRAP = GL_CLAMP_TO_EDGE;
 const int FONT_INTERNAL_FORMAT = GL_LUMINANCE_ALPHA;
 const bool SCORES_WITHOUT_REPLAYS = true;
+const bool WINDOW_CHOICES = false;
 // The browser's standard gamepad: A (south) 0, Start 9, the d-pad 12 to 15 (up, down, left, right).
 const PadButtons PLATFORM_PAD_BUTTONS = {0, 9, 12};
 
@@ -39,7 +40,7 @@ void KeepSaves() {
     EM_ASM(Module.keepSaves());
 }
 
-void KeepWrittenSave() {
+void SavesWritten() {
     KeepSaves();
 }
 

@@ -297,12 +297,16 @@ static void ChangeMode(const WindowChoice& choice, int w, int h) {
     WriteOptions(OptionsFile(), windowChoice);
 }
 
+void ApplyWindowChoice(const WindowChoice& choice) {
+    int w = 0, h = 0;
+    ModeSize(choice, &w, &h);
+    ChangeMode(choice, w, h);
+}
+
 void ToggleFullscreen() {
     WindowChoice toggled = windowChoice;
     toggled.fullscreen = !toggled.fullscreen;
-    int w = 0, h = 0;
-    ModeSize(toggled, &w, &h);
-    ChangeMode(toggled, w, h);
+    ApplyWindowChoice(toggled);
 }
 
 void ResizeWindow(int pixelWidth, int pixelHeight) {

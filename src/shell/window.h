@@ -54,6 +54,8 @@ void OpenGameWindow();
 void KeepPausedFrame();
 // Switches between window and fullscreen and remembers the choice.
 void ToggleFullscreen();
+// Shows choice at once (the browser: only its fullscreen) and remembers it.
+void ApplyWindowChoice(const WindowChoice& choice);
 // Sets the window's mode again at the size the window manager gave it, refits the picture and
 // remembers the scale.
 void ResizeWindow(int pixelWidth, int pixelHeight);

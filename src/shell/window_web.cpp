@@ -89,6 +89,13 @@ void KeepPausedFrame() {}
 // The page, not the window manager, sizes the canvas: FollowCanvasSize keeps up with it.
 void ResizeWindow(int, int) {}
 
+// The options screen's fullscreen choice, the only one the browser's canvas takes: the page asks the
+// browser while the key or tap that chose it still counts as the player's gesture, and
+// korvel_fullscreen_changed (platform_web.cpp) records the mode once the browser has switched.
+void ApplyWindowChoice(const WindowChoice& choice) {
+    if (choice.fullscreen != windowChoice.fullscreen) EM_ASM(Module.toggleFullscreen());
+}
+
 // F11 and Alt+Enter: the page's own key handler has asked the browser already, the one place it
 // may, and korvel_fullscreen_changed (platform_web.cpp) records the mode once the browser has switched.
 void ToggleFullscreen() {}

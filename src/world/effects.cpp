@@ -9,6 +9,7 @@
 
 #include "../shell/app.h"
 #include "../shell/display.h"
+#include "../shell/options.h"
 
 Explosion boom[BOOM_COUNT];
 Animation* anim[ANIM_SLOTS];
@@ -23,6 +24,9 @@ struct ParticleVertex {
 static ParticleVertex particleBatch[BOOM_COUNT];
 static int particleVertices = 0;
 constexpr int PARTICLE_SIZE = 8; // side of a particle's square, in world units
+// With reduced flashing a particle adds this share of its light: a big burst, hundreds of particles
+// over each other, no longer floods the screen with yellow.
+constexpr float REDUCED_FLASH_LIGHT = 0.4f;
 
 void Explosion::reset(float X, float Y, float Time) {
     x = X;
@@ -35,7 +39,7 @@ void Explosion::reset(float X, float Y, float Time) {
 // covers the 8 x 8 pixels around its whole-pixel centre, so at (ceil(x - 0.5), ceil(y - 0.5)) it
 // covers the same ones.
 static void BatchParticle(float x, float y, float time) {
-    const float z = time + 0.5f, a = time + 0.5f;
+    const float z = time + 0.5f, a = (time + 0.5f) * (reducedFlashing ? REDUCED_FLASH_LIGHT : 1);
     particleBatch[particleVertices++] = {1, time, 0, a, ceilf(x - 0.5f), ceilf(y - 0.5f), z};
 }
 
@@ -126,6 +130,19 @@ void AddAnimation(Animation* anima) {
     anim[nAnim] = anima;
     anima->n = nAnim;
     nAnim += 1;
+}
+
+Animation* SwapAnimation(int n, Animation* by) {
+    if (n < 0 || n >= nAnim) return nullptr;
+    Animation* old = anim[n];
+    anim[n] = by;
+    by->n = n;
+    return old;
+}
+
+void RestoreAnimation(int n, Animation* by) {
+    Animation* standIn = SwapAnimation(n, by);
+    if (standIn) removedAnimations.push_back(standIn);
 }
 
 void RemoveAnimation(int n) {

@@ -43,6 +43,12 @@ extern int nAnim;
 void AddAnimation(Animation* anima);
 // Unlinks the overlay in slot n; it is deleted once the walk of the list is done with it.
 void RemoveAnimation(int n);
+// Puts by in slot n in place of the overlay there, which is handed back, neither updated nor
+// deleted until it is put back: an overlay that stands in for another for a while (the options
+// screen for the menu) leaves the number of overlays as it was.
+Animation* SwapAnimation(int n, Animation* by);
+// Puts by back in slot n in place of the stand-in there, which is deleted once the walk is done.
+void RestoreAnimation(int n, Animation* by);
 // Calls update on every overlay in slot order, then deletes the ones that removed themselves.
 void UpdateAnimations();
 // Deletes every overlay and frees every particle: the effects of a fresh run.

@@ -686,6 +686,16 @@ def test_no_display(run, program, label):
         shutil.rmtree(folder, ignore_errors=True)
 
 
+def finish_run(began):
+    """Kills every game still running and prints the outcome; the exit status (other scripts end so)."""
+    for process in running:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+    print("%s: %i failed (%.0f s)" % ("FAILED" if failures else "PASSED", failures, time.time() - began))
+    return 1 if failures else 0
+
+
 def main():
     if len(sys.argv) != 2:
         print("usage: test_game.py <run-folder>", file=sys.stderr)
@@ -714,12 +724,8 @@ def main():
             test_without_data(run, program, program, start)
             test_game_to_the_end(run, program, size, program, start, forward)
     finally:
-        for process in running:
-            if process.poll() is None:
-                process.kill()
-                process.wait()
-    print("%s: %i failed (%.0f s)" % ("FAILED" if failures else "PASSED", failures, time.time() - began))
-    return 1 if failures else 0
+        status = finish_run(began)
+    return status
 
 
 if __name__ == "__main__":

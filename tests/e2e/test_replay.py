@@ -148,13 +148,8 @@ def main():
     try:
         test_own_replays(run)
     finally:
-        for process in test_game.running:
-            if process.poll() is None:
-                process.kill()
-                process.wait()
-    failures = test_game.failures
-    print("%s: %i failed (%.0f s)" % ("FAILED" if failures else "PASSED", failures, time.time() - began))
-    return 1 if failures else 0
+        status = test_game.finish_run(began)
+    return status
 
 
 if __name__ == "__main__":

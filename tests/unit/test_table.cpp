@@ -109,10 +109,7 @@ TEST(Difficulty, TheChoiceReadsItsLevelFileUnlessThePlayersOwnIsThere) {
     mkdir(TempPath("levels").c_str(), 0755);
     for (const char* name : {"easy", "normal", "hard"})
         WriteFile(TempPath("levels/") + name + ".txt", ReadFile(data + "/levels/" + name + ".txt"));
-    WriteFile(TempPath("options.txt"), "mode: window\ndifficulty: insane\ndifficulty: hard\r\n");
     ASSERT_EQ(chdir(TempPath("").c_str()), 0);
-    EXPECT_EQ(ReadDifficultyChoice("options.txt"), "hard");
-    EXPECT_EQ(ReadDifficultyChoice("missing.txt"), "normal");
     struct Case {
         const char* choice;
         std::string ownLevel; // "" for none
