@@ -183,7 +183,7 @@ bool glFontLoadSharp(GLFONT* Font, const char* FileName) {
 
 void glFontUseScale(GLFONT* Font, float scale) {
     if (!Font || Font != sharpFont) return;
-    const bool sharp = scale != 1;
+    const bool sharp = scale > 1;
     if (sharp == sharpShown) return;
     if (sharp)
         UploadTexture(Font->Tex, true, sharpLevels.data(), sharpLevels.size());

@@ -32,8 +32,8 @@ void glFontDestroy(GLFONT* Font);
 // each half the size of the one before down to 1 x 1, one of them Font's own texture. Returns false
 // (and changes nothing) when the file is missing, damaged or not of Font. One font at a time has them.
 bool glFontLoadSharp(GLFONT* Font, const char* FileName);
-// Fits Font's texture to a picture of scale pixels per unit: at 1, the world's own size, the texture
-// glFontCreate made, sampled texel for texel; at any other scale the sharp levels as mipmaps,
+// Fits Font's texture to a picture of scale pixels per unit: at 1, the world's own size, and below,
+// the texture glFontCreate made, sampled texel for texel; larger, the sharp levels as mipmaps,
 // filtered linearly, each level drawn for its own size. Nothing for a font without sharp levels.
 void glFontUseScale(GLFONT* Font, float scale);
 void glFontBegin(GLFONT* Font);

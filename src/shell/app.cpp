@@ -156,7 +156,7 @@ void Init(int argc, char** argv, const char*) {
     glGenTextures(1, &id);
     fontID = id;
     font = glFontCreate(DataFile("font.fnt").c_str(), fontID);
-    // A picture at any other size than the world's own draws text from the sharp levels.
+    // A picture larger than the world's own size draws text from the sharp levels.
     glFontLoadSharp(font, DataFile("font-sharp.fnt").c_str());
     glFontUseScale(font, pictureScale);
     player = nullptr;
