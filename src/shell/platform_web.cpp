@@ -29,8 +29,9 @@ const int FONT_WRAP = GL_CLAMP_TO_EDGE;
 const int FONT_INTERNAL_FORMAT = GL_LUMINANCE_ALPHA;
 const bool SCORES_WITHOUT_REPLAYS = true;
 const bool WINDOW_CHOICES = false;
-// The browser's standard gamepad: A (south) 0, Start 9, the d-pad 12 to 15 (up, down, left, right).
-const PadButtons PLATFORM_PAD_BUTTONS = {0, 9, 12};
+// The browser's standard gamepad: A (south) 0, Back 8, Start 9, the d-pad 12 to 15 (up, down, left,
+// right).
+const PadButtons PLATFORM_PAD_BUTTONS = {0, 9, 8, 12};
 
 // The page's file system holds the game as installed: the program here, its data in
 // ../share/korvel, the player's files under $HOME, which the page keeps in the browser's storage.
