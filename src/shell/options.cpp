@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "files.h"
-#include "touch.h"
 #include "input.h"
+#include "touch.h"
 #include "window.h"
 
 WindowChoice windowChoice;

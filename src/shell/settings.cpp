@@ -104,7 +104,8 @@ void ReadHighscore() {
     const std::string problem = SaveProblem(name.c_str());
     if (!problem.empty()) TellSaveProblem(problem);
     // The landscape game's first start takes the score both programs shared: nothing tells whose it is.
-    const std::string path = name == SHARED_HIGHSCORE_FILE ? SaveFile(name.c_str()) : SaveToRead(SHARED_HIGHSCORE_FILE);
+    const std::string path =
+        name == SHARED_HIGHSCORE_FILE ? SaveFile(name.c_str()) : SaveToRead(SHARED_HIGHSCORE_FILE);
     FILE* f = fopen(path.c_str(), "r");
     if (!f) {
         highscore = 0;

@@ -235,7 +235,8 @@ TEST_F(Files, DataHomeThatIsAFileIsToldOnceAndLeftAlone) {
 TEST_F(Files, FailedSaveInTheDataHomeKeepsTheStoredScoreAndIsToldOnce) {
     const std::string folder = home + "/.local/share/korvel";
     fs::create_directories(folder);
-    const std::string old = WriteFile(folder + "/" + OWN_HIGHSCORE_FILE, "highscore: 5000\nvsync: 1\nsound: 1\n");
+    const std::string old =
+        WriteFile(folder + "/" + OWN_HIGHSCORE_FILE, "highscore: 5000\nvsync: 1\nsound: 1\n");
     // Only the save fails: it finds no file descriptor to spare.
     testing::internal::CaptureStderr();
     ReadHighscore();
