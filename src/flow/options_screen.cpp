@@ -134,7 +134,7 @@ static std::string RowLabel(const OptionsRow& r) {
     case ROW_VSYNC:
         return "V-SYNC (NEXT START)";
     case ROW_DIFFICULTY:
-        return "DIFFICULTY (NEXT GAME)";
+        return "DIFFICULTY (NEXT START)";
     case ROW_AUTO_FIRE:
         return "AUTO-FIRE";
     case ROW_FLASHING:
