@@ -1,4 +1,4 @@
-// null_platform.cpp -- SDL, SDL_mixer and OpenGL as nothing, for the verifier: the game's own code
+// null_platform.cpp -- SDL, SDL_mixer, OpenGL and Xlib as nothing, for the verifier: the game's own code
 // plays a run without a window, a GPU or a sound device, and links no library of theirs.
 //
 // The game only calls these; none of what it reads back changes a run: the key-state array stays
@@ -55,6 +55,7 @@ NOTHING(SDL_Delay)
 NOTHING(SDL_FreeSurface)
 NOTHING(SDL_GL_SetAttribute)
 NOTHING(SDL_GL_SwapBuffers)
+NOTHING(SDL_GetModState)
 NOTHING(SDL_GetTicks)
 NOTHING(SDL_GetVideoInfo)
 NOTHING(SDL_GetWMInfo)
@@ -127,3 +128,10 @@ NOTHING(glVertex3f)
 NOTHING(glVertex3i)
 NOTHING(glVertexPointer)
 NOTHING(glViewport)
+// Xlib, which tells the desktop window's place.
+NOTHING(XFree)
+NOTHING(XGetWindowAttributes)
+NOTHING(XMoveWindow)
+NOTHING(XQueryTree)
+NOTHING(XSetErrorHandler)
+NOTHING(XSync)

@@ -90,10 +90,12 @@ void TouchUp(int id) {
     f->id = -1;
 }
 
-// What the last frame's movement of the ship along one axis paid of what it owed: a ship held
-// back (at the field's edge) while its key was pressed owes nothing more that way.
+// What the last frame's movement of the ship along one axis paid of what it owed, when the finger
+// pressed a key that way: a ship held back (at the field's edge) owes nothing more that way. A ship
+// moved by a key or a pad alone pays nothing, so the finger never pulls it back.
 static void Settle(float* owed, float moved, bool pressed) {
-    if (pressed && moved == 0)
+    if (!pressed) return;
+    if (moved == 0)
         *owed = 0;
     else
         *owed -= moved;

@@ -36,7 +36,7 @@ def test_options(run, program, label, start, forward):
         return
     try:
         check(label + ": no options.txt or controls.txt before anything is chosen",
-              game.read("options.txt") is None and game.read("controls.txt") is None)
+              game.read(game.own("options.txt")) is None and game.read("controls.txt") is None)
         game.key("o")
         game.key(*DOWN_TO_P1_FIRE, "Return", "x")
         check(label + ": X pressed for P1 FIRE writes controls.txt",
@@ -47,8 +47,8 @@ def test_options(run, program, label, start, forward):
         # Back to the page's name, on to the sound page, the music three steps down.
         game.key(*UP_FROM_P1_FIRE, "Right", "Down", "Left", "a", "Left")
         check(label + ": the music volume turned down writes options.txt",
-              poll(5, file_holds(game, "options.txt", "\nmusic: 7\n")), game.read("options.txt"))
-        options = game.read("options.txt") or ""
+              poll(5, file_holds(game, game.own("options.txt"), "\nmusic: 7\n")), game.read(game.own("options.txt")))
+        options = game.read(game.own("options.txt")) or ""
         check(label + ": options.txt keeps the window's lines and only what was chosen",
               options == "mode: window\nscale: fit\nmusic: 7\n", repr(options))
         game.key("BackSpace")
@@ -63,7 +63,7 @@ def test_options(run, program, label, start, forward):
             check(label + ": / no longer fires", len(shots) == 0, "%i blue pixels" % len(shots))
         game.key("Escape")
         check(label + ": Escape ends the program", game.wait() == 0)
-        check(label + ": the choices stay in options.txt", "music: 7" in (game.read("options.txt") or ""))
+        check(label + ": the choices stay in options.txt", "music: 7" in (game.read(game.own("options.txt")) or ""))
     finally:
         xdotool("keyup", "--window", game.window, "c", "x", "slash")
         game.finish()

@@ -86,8 +86,8 @@ def test_table(prefix, run, program, start, sideways, label):
         time.sleep(0.5)
         game.key("Escape")
         check(label + ": the game ends with status 0", game.wait() == 0)
-        saved = open(os.path.join(saves, "highscore.txt")).read()
-        check(label + ": highscore.txt keeps the run's score", saved.startswith("highscore: %s\n" % entry.group(1)),
+        saved = open(os.path.join(saves, test_game.own_name(program, "highscore.txt", in_save_folder=True))).read()
+        check(label + ": the high-score file keeps the run's score", saved.startswith("highscore: %s\n" % entry.group(1)),
               repr(saved))
     finally:
         xdotool("keyup", "--window", game.window, "slash", "z", "Up", "Down", "Left", "Right")
