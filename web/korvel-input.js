@@ -70,7 +70,11 @@
       return;
     }
     if (!running) {
-      if (!event.repeat && restart()) event.preventDefault();
+      // The key that starts the game again is not the game's: the new title menu never sees it.
+      if (!event.repeat && restart()) {
+        event.preventDefault();
+        event.stopPropagation();
+      }
       return;
     }
     if (_korvel_game_key(SDL.lookupKeyCodeForEvent(event), event.ctrlKey, event.altKey, event.metaKey)) tellHowToPlay('keys');
