@@ -142,6 +142,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvel_restart() {
         RemoveAnimation(0);
     AddAnimation(new Menu());
     ResetTouch();
+    // The keys pressed in the last turn of the game that ended are not the new title menu's.
+    ForgetTaps();
     if (sfx::music) Mix_PlayMusic(sfx::music, -1);
     RestartFrameClock();
     emscripten_set_main_loop(WebTurn, 0, 0);
