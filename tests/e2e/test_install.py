@@ -345,14 +345,9 @@ def main():
                 check_plain_start(prefix, program, size, "package " + program)
             check_fullscreen_classic(prefix)
     finally:
-        for process in test_game.running:
-            if process.poll() is None:
-                process.kill()
-                process.wait()
+        status = test_game.finish_run(began)
         shutil.rmtree(folder, ignore_errors=True)
-    failures = test_game.failures
-    print("%s: %i failed (%.0f s)" % ("FAILED" if failures else "PASSED", failures, time.time() - began))
-    return 1 if failures else 0
+    return status
 
 
 if __name__ == "__main__":

@@ -130,15 +130,10 @@ def main():
             if prefix:
                 test_table(prefix, run, program, start, sideways, program + " (installed)")
     finally:
-        for process in test_game.running:
-            if process.poll() is None:
-                process.kill()
-                process.wait()
+        status = test_game.finish_run(began)
         if prefix:
             shutil.rmtree(prefix, ignore_errors=True)
-    failures = test_game.failures
-    print("%s: %i failed (%.0f s)" % ("FAILED" if failures else "PASSED", failures, time.time() - began))
-    return 1 if failures else 0
+    return status
 
 
 if __name__ == "__main__":

@@ -55,4 +55,16 @@ function desktopPicture(benchFolder, bench, frames) {
   return picture;
 }
 
-module.exports = { serve, launch, desktopPicture };
+// Each check's line, and at the end the script's verdict and exit status.
+let failures = 0;
+function check(ok, what) {
+  console.log((ok ? 'ok     ' : 'FAILED ') + what);
+  if (!ok) failures++;
+}
+
+function finish() {
+  console.log(failures ? `${failures} checks failed` : 'all checks passed');
+  process.exit(failures ? 1 : 0);
+}
+
+module.exports = { serve, launch, desktopPicture, check, finish };

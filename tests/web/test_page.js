@@ -9,7 +9,7 @@
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const { serve, launch, desktopPicture } = require('./browser');
+const { serve, launch, desktopPicture, check, finish } = require('./browser');
 
 const GAMES = ['korvel.html', 'korvel-landscape.html'];
 const PICTURE_FRAMES = 60;
@@ -23,12 +23,6 @@ const LIT = 64;
 const SLOWED_DOWN = 20;
 const FLOOR_REACHED = 1.25;
 const FRAMES_WATCHED = 100;
-
-let failures = 0;
-function check(ok, what) {
-  console.log((ok ? 'ok     ' : 'FAILED ') + what);
-  if (!ok) failures++;
-}
 
 // Opens url in the context and waits until the game says it started, or the page has loaded.
 async function visit(context, url, viewport) {
@@ -201,7 +195,6 @@ async function main() {
     server.close();
     fs.rmSync(folder, { recursive: true, force: true });
   }
-  console.log(failures ? `${failures} checks failed` : 'all checks passed');
-  process.exit(failures ? 1 : 0);
+  finish();
 }
 main().catch((e) => { console.error(e); process.exit(1); });
