@@ -13,15 +13,25 @@ list(TRANSFORM WEB_DATA PREPEND ${KORVEL_NATIVE_BUILD}/run/)
 list(APPEND WEB_DATA ${KORVEL_NATIVE_BUILD}/web-data/music1.ogg)
 
 file(GLOB_RECURSE GAME_SOURCES CONFIGURE_DEPENDS src/*.cpp)
-foreach(desktop simple.cpp shell/window.cpp shell/platform_desktop.cpp replay/replay.cpp)
+foreach(desktop simple.cpp shell/window.cpp shell/platform_desktop.cpp)
   list(REMOVE_ITEM GAME_SOURCES ${CMAKE_SOURCE_DIR}/src/${desktop})
 endforeach()
+
+# The replay files' zlib is Debian's pako (node-pako), put in the page's script as korvelPako; its
+# UMD wrapper fills the exports object it is given, here a local one, in the page as under Node.
+# Its ES5 build: Emscripten's script optimizer loses ES2015's destructuring.
+set(PAKO /usr/share/nodejs/pako/dist/pako.es5.min.js)
+set(KORVEL_PAKO ${CMAKE_BINARY_DIR}/korvel-pako.js)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PAKO})
+file(READ ${PAKO} PAKO_TEXT)
+file(WRITE ${KORVEL_PAKO} "var korvelPako = (function () {\nvar exports = {}, module = {};\n${PAKO_TEXT}\nreturn exports;\n})();\n")
 
 set(WEB_COMPILE "SHELL:-include ${CMAKE_SOURCE_DIR}/src/shell/sdl_web.h"
   "SHELL:-include ${CMAKE_SOURCE_DIR}/src/shell/gl_web.h")
 set(WEB_LINK -sLEGACY_GL_EMULATION=1 -sALLOW_MEMORY_GROWTH=1 -sMINIFY_HTML=0 -lidbfs.js
   -sEXPORTED_RUNTIME_METHODS=[FS,ccall]
-  "SHELL:--shell-file ${CMAKE_SOURCE_DIR}/web/shell.html" "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-pre.js"
+  "SHELL:--shell-file ${CMAKE_SOURCE_DIR}/web/shell.html" "SHELL:--pre-js ${KORVEL_PAKO}"
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-pre.js"
   "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-input.js")
 foreach(file ${WEB_DATA})
   file(RELATIVE_PATH name ${KORVEL_NATIVE_BUILD}/run ${file})
@@ -49,7 +59,7 @@ foreach(orientation portrait landscape)
   target_link_options(${page} PRIVATE ${WEB_LINK})
   set_target_properties(${page} PROPERTIES SUFFIX .html RUNTIME_OUTPUT_DIRECTORY ${KORVEL_WEB_OUT}
     LINK_DEPENDS
-    "${CMAKE_SOURCE_DIR}/web/shell.html;${CMAKE_SOURCE_DIR}/web/korvel-pre.js;${CMAKE_SOURCE_DIR}/web/korvel-input.js;${WEB_DATA}")
+    "${CMAKE_SOURCE_DIR}/web/shell.html;${KORVEL_PAKO};${CMAKE_SOURCE_DIR}/web/korvel-pre.js;${CMAKE_SOURCE_DIR}/web/korvel-input.js;${WEB_DATA}")
 endforeach()
 target_compile_definitions(korvel PRIVATE KORVEL_LANDSCAPE=0)
 target_compile_definitions(korvel-landscape PRIVATE KORVEL_LANDSCAPE=1)
