@@ -93,3 +93,36 @@ add_custom_command(OUTPUT ${KORVEL_WEB_OUT}/sw.js
   DEPENDS ${WEB_COPIED} korvel korvel-landscape ${CMAKE_SOURCE_DIR}/web/sw.js.in ${CMAKE_SOURCE_DIR}/web/sw.cmake
   VERBATIM)
 add_custom_target(web-app ALL DEPENDS ${KORVEL_WEB_OUT}/sw.js)
+
+# The score server's verifiers of the browser's runs: the browser's game itself under Node, with the
+# null platform in place of SDL, SDL_mixer and WebGL (its C++ part, and null_platform.js for the
+# calls WebAssembly types strictly), reading the replay and the presets from the real file system.
+# They go beside the desktop's korvel-verify, which hands them the runs marked "+web".
+set(KORVEL_VERIFY_OUT ${KORVEL_NATIVE_BUILD}/scores CACHE PATH "Where the verifiers under Node are put")
+# The most memory a run's check may grow the game's WebAssembly memory to.
+set(KORVEL_VERIFY_MEMORY_MB 256)
+set(VERIFY_SOURCES ${GAME_SOURCES} scores/verifier/verify.cpp scores/verifier/headless.cpp)
+list(REMOVE_ITEM VERIFY_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/platform_web.cpp)
+# nlohmann-json, header-only, from Debian's /usr/include without the rest of that folder.
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/json-include)
+file(CREATE_LINK /usr/include/nlohmann ${CMAKE_BINARY_DIR}/json-include/nlohmann SYMBOLIC)
+add_library(null-platform-web OBJECT scores/verifier/null_platform.cpp)
+set(NULL_PLATFORM_JS ${CMAKE_SOURCE_DIR}/scores/verifier/null_platform.js)
+foreach(orientation portrait landscape)
+  set(verifier korvel-verify-web)
+  if(orientation STREQUAL landscape)
+    set(verifier korvel-verify-web-landscape)
+  endif()
+  add_executable(${verifier} ${VERIFY_SOURCES} $<TARGET_OBJECTS:null-platform-web>)
+  target_include_directories(${verifier} PRIVATE src scores/verifier ${CMAKE_BINARY_DIR}/json-include)
+  target_compile_options(${verifier} PRIVATE ${WEB_COMPILE})
+  target_compile_definitions(${verifier} PRIVATE KORVEL_VERSION="${PROJECT_VERSION}"
+    KORVEL_DATA_FROM_BIN="../share/korvel")
+  target_link_options(${verifier} PRIVATE -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sUSE_SDL=0
+    -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=${KORVEL_VERIFY_MEMORY_MB}MB
+    "SHELL:--pre-js ${KORVEL_PAKO}" "SHELL:--js-library ${NULL_PLATFORM_JS}")
+  set_target_properties(${verifier} PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${KORVEL_VERIFY_OUT}
+    LINK_DEPENDS "${KORVEL_PAKO};${NULL_PLATFORM_JS}")
+endforeach()
+target_compile_definitions(korvel-verify-web PRIVATE KORVEL_LANDSCAPE=0)
+target_compile_definitions(korvel-verify-web-landscape PRIVATE KORVEL_LANDSCAPE=1)

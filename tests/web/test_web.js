@@ -425,8 +425,9 @@ async function testInputs(browser, base, game) {
   const bad = path.join(require('os').tmpdir(), `korvel-level-${process.pid}.txt`);
   fs.writeFileSync(bad, require('crypto').randomBytes(4096));
   await (await page.$('#level-file')).uploadFile(bad);
-  fs.unlinkSync(bad);
+  // The page reads the file only once its change event is handled: it stays until the answer.
   const refused = await saying(page, 'korvel: refused level.txt');
+  fs.unlinkSync(bad);
   check(/line \d+: /.test(refused) && /cannot use .*line \d+/.test(await page.$eval('#status', (e) => e.textContent)) &&
         await readFs(page, '/home/player/.config/korvel/level.txt') === '',
         `a level file the game cannot use is refused, with its reason: ${refused.slice(8)}`);
