@@ -119,6 +119,7 @@ foreach(orientation portrait landscape)
   target_compile_definitions(${verifier} PRIVATE KORVEL_VERSION="${PROJECT_VERSION}"
     KORVEL_DATA_FROM_BIN="../share/korvel")
   target_link_options(${verifier} PRIVATE -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sUSE_SDL=0
+    -sWASM_ASYNC_COMPILATION=0
     -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=${KORVEL_VERIFY_MEMORY_MB}MB
     "SHELL:--pre-js ${KORVEL_PAKO}" "SHELL:--js-library ${NULL_PLATFORM_JS}")
   set_target_properties(${verifier} PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${KORVEL_VERIFY_OUT}
