@@ -6,9 +6,10 @@ PACKAGES := cmake make g++ pkg-config libsdl1.2-dev libsdl-mixer1.2-dev libgl-de
 TEST_PACKAGES := python3 libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils openbox \
                  desktop-file-utils appstream man-db lintian clang libclang-rt-14-dev libsdl1.2-compat
 # What the browser build, its server and its tests need besides (`make web`, `make test`):
-# Emscripten, Chromium, libxmp and oggenc for the music, and npm for puppeteer-core where no npm
-# is on the PATH.
-WEB_PACKAGES := python3 emscripten chromium libxmp-dev vorbis-tools nodejs $(if $(shell command -v npm),,npm)
+# Emscripten, Chromium, libxmp and oggenc for the music, pako for the replays' zlib, and npm for
+# puppeteer-core where no npm is on the PATH.
+WEB_PACKAGES := python3 emscripten chromium libxmp-dev vorbis-tools nodejs node-pako \
+                $(if $(shell command -v npm),,npm)
 # What the score server, its tests and its load test need besides (`make scores`, `make test`).
 SCORE_PACKAGES := libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev postgresql python3 wrk \
                   util-linux
@@ -24,7 +25,7 @@ all: build
 # made for `make test` has the tests (other builds have them when GoogleTest is there).
 test fuzz fuzz-build bench bench-all demos: PACKAGES += $(TEST_PACKAGES)
 fuzz fuzz-build: PACKAGES += nlohmann-json3-dev
-test web web-test-deps bench-web serve-web web-zip: PACKAGES += $(WEB_PACKAGES)
+test web web-test-deps bench-web serve-web web-zip scores: PACKAGES += $(WEB_PACKAGES)
 test: BUILD_OPTIONS = -DKORVEL_TESTS=ON
 test scores bench-scores: PACKAGES += $(SCORE_PACKAGES)
 test scores bench-scores: BUILD_OPTIONS += -DKORVEL_SCORES=ON
@@ -135,15 +136,16 @@ demos: build
 	done
 
 # The score server on this machine only, with its SQLite database in build/scores-data, serving the
-# browser game too when `make web` has built it. Started by root, it runs as nobody.
+# browser game, whose runs it checks with the browser game's own code under Node (built by `web`).
+# Started by root, it runs as nobody.
 SCORES_PORT ?= 8080
-scores: build
+scores: web
 	cmake --build build -j$(JOBS) --target korvel-scores
 	mkdir -p build/scores-data
 	@echo "Korvel's scores: http://127.0.0.1:$(SCORES_PORT)/scores"
 	@if [ "$$(id -u)" = 0 ]; then chown nobody build/scores-data; as="runuser -u nobody --"; fi; \
 	cd build && exec $$as scores/korvel-scores --database scores-data/scores.sqlite --port $(SCORES_PORT) \
-	  $(if $(wildcard build/web/index.html),--web web)
+	  --web web
 
 # make bench: the plain portrait window on both SDL 1.2 libraries (a couple of minutes); make
 # bench-all: the whole matrix of pictures and smoothing (BENCHMARKS.md).
