@@ -25,7 +25,7 @@ all: build
 # made for `make test` has the tests (other builds have them when GoogleTest is there).
 test fuzz fuzz-build bench bench-all demos: PACKAGES += $(TEST_PACKAGES)
 fuzz fuzz-build: PACKAGES += nlohmann-json3-dev
-test web web-test-deps bench-web serve-web web-zip scores: PACKAGES += $(WEB_PACKAGES)
+test web web-test-deps bench-web serve-web web-zip scores bench-scores: PACKAGES += $(WEB_PACKAGES)
 test: BUILD_OPTIONS = -DKORVEL_TESTS=ON
 test scores bench-scores: PACKAGES += $(SCORE_PACKAGES)
 test scores bench-scores: BUILD_OPTIONS += -DKORVEL_SCORES=ON
@@ -155,8 +155,9 @@ bench bench-all: deps
 	bash bench/run.sh build-bench $(if $(filter bench-all,$@),all,plain)
 
 # The score server under load (wrk and a Python client) on SQLite and PostgreSQL; figures in BENCHMARKS.md.
-bench-scores: build
+bench-scores: web
 	cmake --build build -j$(JOBS) --target korvel-scores korvel-long-run
+	NODE_PATH=/usr/share/nodejs cmake --build build-web -j$(JOBS) --target korvel-long-run-web
 	python3 bench/scores_bench.py build
 
 format:
