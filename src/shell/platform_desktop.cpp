@@ -19,6 +19,8 @@ const PadButtons PLATFORM_PAD_BUTTONS = {0, 7, 6, -1};
 
 void SavesWritten() {}
 
+void RunEnteredTable(const std::string&, int, const std::string&) {}
+
 // The game draws from rand(), seeded once with randomNumberSeed: replays follow that sequence. The
 // music library (libmikmod, under SDL_mixer's module player) calls random() on the audio thread, and
 // in the C library random() and rand() share one generator. The program therefore defines random()
