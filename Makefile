@@ -6,9 +6,10 @@ PACKAGES := cmake make g++ pkg-config libsdl1.2-dev libsdl-mixer1.2-dev libgl-de
 TEST_PACKAGES := python3 libgtest-dev libxmp-dev xvfb xdotool imagemagick x11-utils openbox \
                  desktop-file-utils appstream man-db lintian clang libclang-rt-14-dev libsdl1.2-compat
 # What the browser build, its server and its tests need besides (`make web`, `make test`):
-# Emscripten, Chromium, libxmp and oggenc for the music, and npm for puppeteer-core where no npm
-# is on the PATH.
-WEB_PACKAGES := python3 emscripten chromium libxmp-dev vorbis-tools nodejs $(if $(shell command -v npm),,npm)
+# Emscripten, Chromium, libxmp and oggenc for the music, pako for the replays' zlib, and npm for
+# puppeteer-core where no npm is on the PATH.
+WEB_PACKAGES := python3 emscripten chromium libxmp-dev vorbis-tools nodejs node-pako \
+                $(if $(shell command -v npm),,npm)
 # What the score server, its tests and its load test need besides (`make scores`, `make test`).
 SCORE_PACKAGES := libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev postgresql python3 wrk \
                   util-linux

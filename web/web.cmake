@@ -13,16 +13,27 @@ list(TRANSFORM WEB_DATA PREPEND ${KORVEL_NATIVE_BUILD}/run/)
 list(APPEND WEB_DATA ${KORVEL_NATIVE_BUILD}/web-data/music1.ogg)
 
 file(GLOB_RECURSE GAME_SOURCES CONFIGURE_DEPENDS src/*.cpp)
-foreach(desktop simple.cpp shell/window.cpp shell/platform_desktop.cpp replay/replay.cpp)
+foreach(desktop simple.cpp shell/window.cpp shell/platform_desktop.cpp)
   list(REMOVE_ITEM GAME_SOURCES ${CMAKE_SOURCE_DIR}/src/${desktop})
 endforeach()
+
+# The replay files' zlib is Debian's pako (node-pako), put in the page's script as korvelPako; its
+# UMD wrapper fills the exports object it is given, here a local one, in the page as under Node.
+# Its ES5 build: Emscripten's script optimizer loses ES2015's destructuring.
+set(PAKO /usr/share/nodejs/pako/dist/pako.es5.min.js)
+set(KORVEL_PAKO ${CMAKE_BINARY_DIR}/korvel-pako.js)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PAKO})
+file(READ ${PAKO} PAKO_TEXT)
+file(WRITE ${KORVEL_PAKO} "var korvelPako = (function () {\nvar exports = {}, module = {};\n${PAKO_TEXT}\nreturn exports;\n})();\n")
 
 set(WEB_COMPILE "SHELL:-include ${CMAKE_SOURCE_DIR}/src/shell/sdl_web.h"
   "SHELL:-include ${CMAKE_SOURCE_DIR}/src/shell/gl_web.h")
 set(WEB_LINK -sLEGACY_GL_EMULATION=1 -sALLOW_MEMORY_GROWTH=1 -sMINIFY_HTML=0 -lidbfs.js
   -sEXPORTED_RUNTIME_METHODS=[FS,ccall]
-  "SHELL:--shell-file ${CMAKE_SOURCE_DIR}/web/shell.html" "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-pre.js"
-  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-input.js" "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-runs.js")
+  "SHELL:--shell-file ${CMAKE_SOURCE_DIR}/web/shell.html" "SHELL:--pre-js ${KORVEL_PAKO}"
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-pre.js"
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-input.js"
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-runs.js")
 foreach(file ${WEB_DATA})
   file(RELATIVE_PATH name ${KORVEL_NATIVE_BUILD}/run ${file})
   if(name MATCHES "^\\.\\.")
@@ -49,7 +60,7 @@ foreach(orientation portrait landscape)
   target_link_options(${page} PRIVATE ${WEB_LINK})
   set_target_properties(${page} PROPERTIES SUFFIX .html RUNTIME_OUTPUT_DIRECTORY ${KORVEL_WEB_OUT}
     LINK_DEPENDS
-    "${CMAKE_SOURCE_DIR}/web/shell.html;${CMAKE_SOURCE_DIR}/web/korvel-pre.js;${CMAKE_SOURCE_DIR}/web/korvel-input.js;${CMAKE_SOURCE_DIR}/web/korvel-runs.js;${WEB_DATA}")
+    "${CMAKE_SOURCE_DIR}/web/shell.html;${KORVEL_PAKO};${CMAKE_SOURCE_DIR}/web/korvel-pre.js;${CMAKE_SOURCE_DIR}/web/korvel-input.js;${CMAKE_SOURCE_DIR}/web/korvel-runs.js;${WEB_DATA}")
 endforeach()
 target_compile_definitions(korvel PRIVATE KORVEL_LANDSCAPE=0)
 target_compile_definitions(korvel-landscape PRIVATE KORVEL_LANDSCAPE=1)
@@ -83,3 +94,36 @@ add_custom_command(OUTPUT ${KORVEL_WEB_OUT}/sw.js
   DEPENDS ${WEB_COPIED} korvel korvel-landscape ${CMAKE_SOURCE_DIR}/web/sw.js.in ${CMAKE_SOURCE_DIR}/web/sw.cmake
   VERBATIM)
 add_custom_target(web-app ALL DEPENDS ${KORVEL_WEB_OUT}/sw.js)
+
+# The score server's verifiers of the browser's runs: the browser's game itself under Node, with the
+# null platform in place of SDL, SDL_mixer and WebGL (its C++ part, and null_platform.js for the
+# calls WebAssembly types strictly), reading the replay and the presets from the real file system.
+# They go beside the desktop's korvel-verify, which hands them the runs marked "+web".
+set(KORVEL_VERIFY_OUT ${KORVEL_NATIVE_BUILD}/scores CACHE PATH "Where the verifiers under Node are put")
+# The most memory a run's check may grow the game's WebAssembly memory to.
+set(KORVEL_VERIFY_MEMORY_MB 256)
+set(VERIFY_SOURCES ${GAME_SOURCES} scores/verifier/verify.cpp scores/verifier/headless.cpp)
+list(REMOVE_ITEM VERIFY_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/platform_web.cpp)
+# nlohmann-json, header-only, from Debian's /usr/include without the rest of that folder.
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/json-include)
+file(CREATE_LINK /usr/include/nlohmann ${CMAKE_BINARY_DIR}/json-include/nlohmann SYMBOLIC)
+add_library(null-platform-web OBJECT scores/verifier/null_platform.cpp)
+set(NULL_PLATFORM_JS ${CMAKE_SOURCE_DIR}/scores/verifier/null_platform.js)
+foreach(orientation portrait landscape)
+  set(verifier korvel-verify-web)
+  if(orientation STREQUAL landscape)
+    set(verifier korvel-verify-web-landscape)
+  endif()
+  add_executable(${verifier} ${VERIFY_SOURCES} $<TARGET_OBJECTS:null-platform-web>)
+  target_include_directories(${verifier} PRIVATE src scores/verifier ${CMAKE_BINARY_DIR}/json-include)
+  target_compile_options(${verifier} PRIVATE ${WEB_COMPILE})
+  target_compile_definitions(${verifier} PRIVATE KORVEL_VERSION="${PROJECT_VERSION}"
+    KORVEL_DATA_FROM_BIN="../share/korvel")
+  target_link_options(${verifier} PRIVATE -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sUSE_SDL=0
+    -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=${KORVEL_VERIFY_MEMORY_MB}MB
+    "SHELL:--pre-js ${KORVEL_PAKO}" "SHELL:--js-library ${NULL_PLATFORM_JS}")
+  set_target_properties(${verifier} PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${KORVEL_VERIFY_OUT}
+    LINK_DEPENDS "${KORVEL_PAKO};${NULL_PLATFORM_JS}")
+endforeach()
+target_compile_definitions(korvel-verify-web PRIVATE KORVEL_LANDSCAPE=0)
+target_compile_definitions(korvel-verify-web-landscape PRIVATE KORVEL_LANDSCAPE=1)

@@ -144,7 +144,7 @@ static void FreshWorld(Animation* overlay) {
     RestartFrameClock();
 }
 
-static void StartTitle() {
+void StartTitle() {
     SuspendRecording();
     FreshWorld(new Menu());
     showing = SHOW_NONE;

@@ -39,6 +39,8 @@ bool ShowcaseTakesEvent(const SDL_Event& event);
 void RunShowcase();
 // Asks for the title menu in a fresh world after this frame.
 void RequestTitle();
+// The title menu in a fresh world now, recording anew (the browser's game starting again).
+void StartTitle();
 // Plays the replay at path in a fresh world, as the demo (SHOW_DEMO) or a replay watched from the
 // table (SHOW_WATCH); false, with one line on standard error, when it cannot be played.
 bool WatchInGame(const std::string& path, Showcase kind);

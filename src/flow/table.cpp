@@ -126,8 +126,7 @@ bool EntersTable(const std::vector<TableEntry>& table, int score, int players,
 bool TableKept() {
     // A run recorded into a file of its own ("--record") keeps out: the name typed after its game
     // would be in its recording, and not in its playback.
-    return replayMode != REPLAY_PLAY && recordPath.empty() &&
-           (SCORES_WITHOUT_REPLAYS || (replayMode == REPLAY_RECORD && SavesEachGame()));
+    return replayMode == REPLAY_RECORD && recordPath.empty() && SavesEachGame();
 }
 
 void ReadTable() {

@@ -4,7 +4,6 @@
 #include <SDL/SDL.h>
 #include <dirent.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -26,6 +25,7 @@
 #include "../shell/files.h"
 #include "../shell/input.h"
 #include "../shell/orientation.h"
+#include "../shell/platform.h"
 #include "../shell/settings.h"
 #include "../world/effects.h"
 #include "../world/object.h"
@@ -54,6 +54,8 @@ static const Uint32 UNPACED_SHOW_MS = 40;
 static const size_t KEPT_GAMES = 20;
 static const char* const EXTENSION = ".korvel-replay";
 static const char* const PROGRAM = LANDSCAPE ? "korvel-landscape" : "korvel";
+// Ends the version of a replay made by the browser game.
+static const std::string BROWSER_MARK = "+web";
 
 // The game keys by their role: which array the game reads them from, and their key there.
 struct KeyRole {
@@ -208,24 +210,6 @@ static bool ReadFrames(Reader& in, uint32_t frames, Replay* r) {
     return in.ok && in.at == in.bytes.size();
 }
 
-// zlib, behind these two: the browser build may leave it out.
-static std::string Pack(const std::string& raw) {
-    uLongf size = compressBound(raw.size());
-    std::string packed(size, '\0');
-    compress2(reinterpret_cast<Bytef*>(&packed[0]), &size, reinterpret_cast<const Bytef*>(raw.data()),
-              raw.size(), Z_BEST_COMPRESSION);
-    packed.resize(size);
-    return packed;
-}
-
-static bool Unpack(const std::string& packed, size_t rawSize, std::string& raw) {
-    raw.assign(rawSize, '\0');
-    uLongf size = rawSize;
-    return uncompress(reinterpret_cast<Bytef*>(&raw[0]), &size, reinterpret_cast<const Bytef*>(packed.data()),
-                      packed.size()) == Z_OK &&
-           size == rawSize;
-}
-
 std::string EncodeReplay(const Replay& r) {
     std::string body;
     PutText(body, r.version);
@@ -242,11 +226,11 @@ std::string EncodeReplay(const Replay& r) {
     PutText(body, r.level);
     const std::string raw = FrameBytes(r);
     Put32(body, static_cast<uint32_t>(raw.size()));
-    PutText(body, Pack(raw));
+    PutText(body, Deflate(raw));
     std::string out(MAGIC, sizeof MAGIC);
     Put32(out, FORMAT_VERSION);
     Put32(out, static_cast<uint32_t>(HEADER_BYTES + body.size()));
-    Put32(out, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), body.size())));
+    Put32(out, Crc32(body.data(), body.size()));
     return out + body;
 }
 
@@ -262,8 +246,8 @@ static std::string HeaderProblem(const std::string& bytes) {
                std::to_string(FORMAT_VERSION);
     if (length > bytes.size()) return "cut short";
     if (length < bytes.size()) return "damaged (bytes after its end)";
-    const Bytef* body = reinterpret_cast<const Bytef*>(bytes.data()) + HEADER_BYTES;
-    if (crc32(0, body, bytes.size() - HEADER_BYTES) != crc) return "damaged (its CRC does not match)";
+    if (Crc32(bytes.data() + HEADER_BYTES, bytes.size() - HEADER_BYTES) != crc)
+        return "damaged (its CRC does not match)";
     return "";
 }
 
@@ -292,10 +276,29 @@ std::string DecodeReplay(const std::string& bytes, Replay* r) {
                        r->gameStart <= frames && r->players >= 0 && r->players <= 2 &&
                        rawSize >= frames * (1u + KEY_BYTES) + Checks(frames) * 4 &&
                        rawSize <= frames * (5u + KEY_BYTES + 4) && rawSize / ZLIB_MAX_RATIO <= packed.size();
-    if (!sound || !Unpack(packed, rawSize, raw)) return "damaged (its contents do not hold together)";
+    if (!sound || !Inflate(packed, rawSize, raw)) return "damaged (its contents do not hold together)";
     Reader frameIn{raw, 0};
     if (!ReadFrames(frameIn, frames, r)) return "damaged (its frames do not hold together)";
     return "";
+}
+
+std::string ReplayVersion() {
+    return KORVEL_VERSION + (BROWSER_GAME ? BROWSER_MARK : "");
+}
+
+static const char* Maker(bool browser) {
+    return browser ? "the browser game" : "the desktop game";
+}
+
+std::string VersionProblem(const std::string& version) {
+    if (version == ReplayVersion()) return "";
+    const size_t n = BROWSER_MARK.size();
+    const bool browser = version.size() > n && version.compare(version.size() - n, n, BROWSER_MARK) == 0;
+    if (browser != BROWSER_GAME)
+        return std::string("made by ") + Maker(browser) + ", whose arithmetic differs from " +
+               Maker(BROWSER_GAME) + "'s; only " + Maker(browser) + " plays it exactly";
+    return "made by version " + version + " of the game; only that version plays it exactly (this is " +
+           ReplayVersion() + ")";
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -455,9 +458,7 @@ static std::string ReadPlayable(const std::string& path) {
     std::string problem = ReadReplay(path, &run);
     if (problem.empty() && run.landscape != LANDSCAPE)
         problem = std::string("made by ") + ProgramOf(run) + ", play it with that program";
-    if (problem.empty() && run.version != KORVEL_VERSION)
-        problem = "made by version " + run.version +
-                  " of the game; only that version plays it exactly (this is " + KORVEL_VERSION + ")";
+    if (problem.empty()) problem = VersionProblem(run.version);
     return problem;
 }
 
@@ -574,7 +575,7 @@ void StartRecording() {
     run = Replay();
     inGame = false;
     firstGameStart = UINT32_MAX;
-    run.version = KORVEL_VERSION;
+    run.version = ReplayVersion();
     run.landscape = LANDSCAPE;
     run.seed = randomNumberSeed;
     run.highscore = highscore;
@@ -619,6 +620,7 @@ static void SaveGame() {
     Save(path, RunSoFar(run.gameStart));
     lastSavedReplay = access(path.c_str(), F_OK) == 0 ? path.substr(folder.size() + 1) : "";
     PruneGames();
+    SavesWritten();
 }
 
 static void RecordFrameEnd() {

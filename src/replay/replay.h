@@ -38,6 +38,12 @@ extern bool replayPaced;
 // Per playback: the frame whose checksum no longer matched (playback stops there), or 0.
 extern uint32_t outOfStepAt;
 
+// The version this program's replays carry: KORVEL_VERSION, marked "+web" in the browser game,
+// whose arithmetic differs from the desktop's.
+std::string ReplayVersion();
+// Why this program cannot play a replay of that version exactly, in a few words; "" when it can.
+std::string VersionProblem(const std::string& version);
+
 // The replay as a file's bytes: header, level.txt, then the frames, zlib-compressed.
 std::string EncodeReplay(const Replay& replay);
 // Reads a replay file's bytes; "" when replay holds it, else what is wrong, in a few words. Checks

@@ -2,6 +2,8 @@
 // build picks one file that defines them (platform_desktop.cpp or platform_web.cpp).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "input.h"
@@ -14,9 +16,15 @@ extern const char* const MUSIC_FILE;
 extern const int FONT_WRAP;
 extern const int FONT_INTERNAL_FORMAT;
 
-// Whether the score table is kept where no game's replay is: the browser keeps no replays, and its
-// table's entries have none to watch. The desktop keeps the table where it keeps each game's replay.
-extern const bool SCORES_WITHOUT_REPLAYS;
+// Whether this is the browser's game: its arithmetic (musl's, in WebAssembly) differs from the
+// desktop's, so its replays are marked as its own, and it plays back only its own.
+extern const bool BROWSER_GAME;
+// The replay file's compression in zlib's format (at its best) and its CRC-32: zlib's own on the
+// desktop, pako's (a JavaScript port of zlib) in the browser, which has no zlib.
+std::string Deflate(const std::string& raw);
+// Whether packed inflates to exactly rawSize bytes, then held in raw; never makes more than rawSize.
+bool Inflate(const std::string& packed, size_t rawSize, std::string& raw);
+uint32_t Crc32(const char* bytes, size_t size);
 // The controllers' buttons as the platform's own SDL library numbers them, without a mapping of
 // its own.
 extern const PadButtons PLATFORM_PAD_BUTTONS;

@@ -1,6 +1,6 @@
-// platform_web.cpp -- the browser's shell: the page's entry point and main-loop driver, saves kept in
-// the browser's storage, SDL 1.2's key names for the controls file, controllers that the browser
-// shows only once a button is pressed, and what the page hands to the game (korvel_* below).
+// platform_web.cpp -- the browser's page: its entry point and main-loop driver, the high score
+// written whenever it changes, SDL 1.2's key names for the controls file, controllers that the
+// browser shows only once a button is pressed, and what the page hands to the game (korvel_* below).
 #include "platform.h"
 
 #include <GL/gl.h>
@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "../flow/screens.h"
 #include "../flow/showcase.h"
 #include "../world/object.h"
 #include "app.h"
@@ -25,32 +24,9 @@
 #include "web.h"
 #include "window.h"
 
-const char* const MUSIC_FILE = "music1.ogg";
-const int FONT_WRAP = GL_CLAMP_TO_EDGE;
-const int FONT_INTERNAL_FORMAT = GL_LUMINANCE_ALPHA;
-const bool SCORES_WITHOUT_REPLAYS = true;
-const bool WINDOW_CHOICES = false;
-// The browser's standard gamepad: A (south) 0, Back 8, Start 9, the d-pad 12 to 15 (up, down, left,
-// right).
-const PadButtons PLATFORM_PAD_BUTTONS = {0, 9, 8, 12};
-
 // The page's file system holds the game as installed: the program here, its data in
 // ../share/korvel, the player's files under $HOME, which the page keeps in the browser's storage.
 static const char* const PROGRAM_PATH = "/usr/bin/korvel";
-
-void KeepSaves() {
-    EM_ASM(Module.keepSaves());
-}
-
-void SavesWritten() {
-    KeepSaves();
-}
-
-void RunEnteredTable(const std::string& name, int score, const std::string& replayPath) {
-    if (replayPath.empty()) return;
-    EM_ASM({ Module.runEnteredTable(UTF8ToString($0), $1, UTF8ToString($2)); }, name.c_str(), score,
-           replayPath.c_str());
-}
 
 // Per run: a run the page asked to show (korvel_watch) is being watched.
 static bool pageWatching = false;
@@ -156,10 +132,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvel_restart() {
     if (!quit) return;
     quit = false;
     paused = false;
-    KillAllObjects();
     while (nAnim > 0)
         RemoveAnimation(0);
-    AddAnimation(new Menu());
+    // The game that ended was saved with its replay; the new one is recorded from a fresh world.
+    StartTitle();
     ResetTouch();
     // The keys pressed in the last turn of the game that ended are not the new title menu's.
     ForgetTaps();

@@ -7,6 +7,7 @@
 //   node test_web.js <build/web> <music1.wav> <desktop bench folder>   the tests
 //   node test_web.js --bench <build/web>                               the bench's scenes' frame rates
 'use strict';
+const childProcess = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const zlib = require('zlib');
@@ -177,7 +178,7 @@ async function testMusic(page, wav) {
   check(r > 0.95, `the music's loudness follows the module's, window by window (r = ${r.toFixed(3)})`);
 }
 
-async function testGame(browser, base, game, wav) {
+async function testGame(browser, base, game, wav, desktop) {
   const url = base + game.page;
   const page = await open(browser, url);
   console.log(`-- ${game.page}: ${(await saying(page, 'korvel: started')).slice(8)}`);
@@ -223,11 +224,37 @@ async function testGame(browser, base, game, wav) {
   const again = await open(browser, url, context);
   const kept = await again.evaluate((f) => Module.FS.readFile(f, { encoding: 'utf8' }), highscoreFile(game));
   check(kept.split('\n')[0] === score.split('\n')[0], `the high score is there after a reload (${kept.split('\n')[0]})`);
+  await testReplaySaved(again, game, desktop);
   await again.close();
   await context.close();
   const fresh = await open(browser, url);
   await testControlsFile(fresh, game);
   await fresh.browserContext().close();
+}
+
+// The game played left its replay in the page's storage, kept after a reload: the desktop game's
+// reader (zlib's) lists it, and the desktop game refuses to play it, made by the browser's.
+async function testReplaySaved(page, game, desktop) {
+  const folder = '/home/player/.local/share/korvel/replays';
+  const files = await page.evaluate((f) => {
+    const names = (() => { try { return Module.FS.readdir(f); } catch (e) { return []; } })();
+    return names.filter((n) => n.endsWith('.korvel-replay')).map((n) => [n, Array.from(Module.FS.readFile(f + '/' + n))]);
+  }, folder);
+  const own = files.filter(([name]) => name.endsWith(game.landscape ? '-landscape.korvel-replay' : 'p.korvel-replay'));
+  check(own.length === 1, `the game left one replay (${files.map(([name]) => name).join(', ')})`);
+  if (own.length !== 1) return;
+  const home = fs.mkdtempSync(path.join(require('os').tmpdir(), 'korvel-web-replay-'));
+  fs.mkdirSync(path.join(home, 'korvel/replays'), { recursive: true });
+  const file = path.join(home, 'korvel/replays', own[0][0]);
+  fs.writeFileSync(file, Buffer.from(own[0][1]));
+  const program = path.join(desktop, game.landscape ? 'korvel-landscape' : 'korvel');
+  const env = { ...process.env, XDG_DATA_HOME: home };
+  const listed = childProcess.spawnSync(program, ['--replays'], { env, encoding: 'utf8' }).stdout;
+  check(listed.includes(file), `the desktop game reads the browser's replay: ${listed}`);
+  const played = childProcess.spawnSync(program, ['--replay', file], { env, encoding: 'utf8' });
+  check(played.status !== 0 && played.stderr.includes('made by the browser game'),
+        `the desktop game refuses to play it: ${played.stderr.trim()}`);
+  fs.rmSync(home, { recursive: true });
 }
 
 // A controls file loaded from the page is kept, and its key names are SDL 1.2's: space fires.
@@ -398,8 +425,9 @@ async function testInputs(browser, base, game) {
   const bad = path.join(require('os').tmpdir(), `korvel-level-${process.pid}.txt`);
   fs.writeFileSync(bad, require('crypto').randomBytes(4096));
   await (await page.$('#level-file')).uploadFile(bad);
-  fs.unlinkSync(bad);
+  // The page reads the file only once its change event is handled: it stays until the answer.
   const refused = await saying(page, 'korvel: refused level.txt');
+  fs.unlinkSync(bad);
   check(/line \d+: /.test(refused) && /cannot use .*line \d+/.test(await page.$eval('#status', (e) => e.textContent)) &&
         await readFs(page, '/home/player/.config/korvel/level.txt') === '',
         `a level file the game cannot use is refused, with its reason: ${refused.slice(8)}`);
@@ -461,7 +489,7 @@ async function main() {
       await bench(browser, base);
     } else {
       for (const game of PAGES) {
-        await testGame(browser, base, game, game.landscape ? null : process.argv[3]);
+        await testGame(browser, base, game, game.landscape ? null : process.argv[3], path.resolve(process.argv[4]));
         await testPicture(browser, base, game, path.resolve(process.argv[4]));
       }
       await testInputs(browser, base, PAGES[0]);
