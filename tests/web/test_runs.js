@@ -105,7 +105,7 @@ async function playAndSend(context, url) {
         /^[0-9a-f]{32}$/.test(await page.evaluate((n) => localStorage.getItem('korvel-secret:' + n), entry[2])),
         'the page says so, and keeps the name\'s secret the server gave');
   await page.close();
-  return { id, score };
+  return state === 'verified' && { id, score };
 }
 
 // The table page's watch link, followed from /scores: the game plays the run to its end.
@@ -149,7 +149,7 @@ async function main() {
   try {
     const context = await browser.createBrowserContext();
     const run = await playAndSend(context, url);
-    await watchFromTable(context, url, run);
+    if (run) await watchFromTable(context, url, run);
     await staticHost(context, path.join(build, 'web'));
   } finally {
     await browser.close();
