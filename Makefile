@@ -25,7 +25,7 @@ all: build
 # made for `make test` has the tests (other builds have them when GoogleTest is there).
 test fuzz fuzz-build bench bench-all demos: PACKAGES += $(TEST_PACKAGES)
 fuzz fuzz-build: PACKAGES += nlohmann-json3-dev
-test web web-test-deps bench-web serve-web web-zip: PACKAGES += $(WEB_PACKAGES)
+test web web-test-deps bench-web serve-web web-zip scores bench-scores: PACKAGES += $(WEB_PACKAGES)
 test: BUILD_OPTIONS = -DKORVEL_TESTS=ON
 test scores bench-scores: PACKAGES += $(SCORE_PACKAGES)
 test scores bench-scores: BUILD_OPTIONS += -DKORVEL_SCORES=ON
@@ -136,15 +136,16 @@ demos: build
 	done
 
 # The score server on this machine only, with its SQLite database in build/scores-data, serving the
-# browser game too when `make web` has built it. Started by root, it runs as nobody.
+# browser game, whose runs it checks with the browser game's own code under Node (built by `web`).
+# Started by root, it runs as nobody.
 SCORES_PORT ?= 8080
-scores: build
+scores: web
 	cmake --build build -j$(JOBS) --target korvel-scores
 	mkdir -p build/scores-data
 	@echo "Korvel's scores: http://127.0.0.1:$(SCORES_PORT)/scores"
 	@if [ "$$(id -u)" = 0 ]; then chown nobody build/scores-data; as="runuser -u nobody --"; fi; \
 	cd build && exec $$as scores/korvel-scores --database scores-data/scores.sqlite --port $(SCORES_PORT) \
-	  $(if $(wildcard build/web/index.html),--web web)
+	  --web web
 
 # make bench: the plain portrait window on both SDL 1.2 libraries (a couple of minutes); make
 # bench-all: the whole matrix of pictures and smoothing (BENCHMARKS.md).
@@ -154,8 +155,9 @@ bench bench-all: deps
 	bash bench/run.sh build-bench $(if $(filter bench-all,$@),all,plain)
 
 # The score server under load (wrk and a Python client) on SQLite and PostgreSQL; figures in BENCHMARKS.md.
-bench-scores: build
+bench-scores: web
 	cmake --build build -j$(JOBS) --target korvel-scores korvel-long-run
+	NODE_PATH=/usr/share/nodejs cmake --build build-web -j$(JOBS) --target korvel-long-run-web
 	python3 bench/scores_bench.py build
 
 format:

@@ -24,8 +24,9 @@ CheckSettings checkSettings;
 
 // The most a verifier may print; beyond it the check is stopped.
 static const size_t MAX_OUTPUT = 64 * 1024;
-// Open files a verifier may hold: its standard streams and a few of its own.
-static const rlim_t MAX_FILES = 16;
+// Open files a verifier may hold: its standard streams and a few of its own; Node, which checks the
+// browser's runs, holds some twenty before it reads a file.
+static const rlim_t MAX_FILES = 32;
 // An idle worker looks at the queue this often (ms), for runs other servers took in.
 static const int IDLE_LOOK_MS = 500;
 
@@ -48,7 +49,9 @@ static void LimitSelf() {
     const rlim_t bytes = static_cast<rlim_t>(checkSettings.memoryMb) << 20;
     const rlimit memory = {bytes, bytes}, none = {0, 0}, files = {MAX_FILES, MAX_FILES};
     setrlimit(RLIMIT_CPU, &cpu);
-    setrlimit(RLIMIT_AS, &memory);
+    // Its writable memory rather than its address space: the browser's runs are checked under Node,
+    // whose WebAssembly memory reserves gigabytes of address space it never touches.
+    setrlimit(RLIMIT_DATA, &memory);
     setrlimit(RLIMIT_FSIZE, &none);
     setrlimit(RLIMIT_CORE, &none);
     setrlimit(RLIMIT_NOFILE, &files);

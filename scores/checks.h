@@ -12,7 +12,7 @@ struct CheckSettings {
     std::string levels;     // the folder of the difficulty presets
     int cpuSeconds = 60;    // a check's CPU time: some 1.7 million frames, 3 hours at 144 per second
     int wallSeconds = 120;  // a check's time on the clock (a verifier that waits is stopped too)
-    long memoryMb = 512;    // a check's address space
+    long memoryMb = 512;    // a check's writable memory (RLIMIT_DATA)
     int claimTimeout = 300; // seconds after which a claimed check whose worker died is taken again
                             // (longer than any check may last)
     int maxAttempts = 3;    // checks that did not finish before the run is refused

@@ -102,28 +102,38 @@ add_custom_target(web-app ALL DEPENDS ${KORVEL_WEB_OUT}/sw.js)
 set(KORVEL_VERIFY_OUT ${KORVEL_NATIVE_BUILD}/scores CACHE PATH "Where the verifiers under Node are put")
 # The most memory a run's check may grow the game's WebAssembly memory to.
 set(KORVEL_VERIFY_MEMORY_MB 256)
-set(VERIFY_SOURCES ${GAME_SOURCES} scores/verifier/verify.cpp scores/verifier/headless.cpp)
-list(REMOVE_ITEM VERIFY_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/platform_web.cpp)
+# The game without its page and its drawing (null_batch.cpp), once per orientation, for the programs
+# under Node.
+set(HEADLESS_SOURCES ${GAME_SOURCES} scores/verifier/headless.cpp scores/verifier/null_batch.cpp)
+list(REMOVE_ITEM HEADLESS_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/platform_web.cpp
+  ${CMAKE_SOURCE_DIR}/src/shell/gl_web.cpp)
 # nlohmann-json, header-only, from Debian's /usr/include without the rest of that folder.
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/json-include)
 file(CREATE_LINK /usr/include/nlohmann ${CMAKE_BINARY_DIR}/json-include/nlohmann SYMBOLIC)
 add_library(null-platform-web OBJECT scores/verifier/null_platform.cpp)
 set(NULL_PLATFORM_JS ${CMAKE_SOURCE_DIR}/scores/verifier/null_platform.js)
 foreach(orientation portrait landscape)
-  set(verifier korvel-verify-web)
-  if(orientation STREQUAL landscape)
-    set(verifier korvel-verify-web-landscape)
-  endif()
-  add_executable(${verifier} ${VERIFY_SOURCES} $<TARGET_OBJECTS:null-platform-web>)
-  target_include_directories(${verifier} PRIVATE src scores/verifier ${CMAKE_BINARY_DIR}/json-include)
-  target_compile_options(${verifier} PRIVATE ${WEB_COMPILE})
-  target_compile_definitions(${verifier} PRIVATE KORVEL_VERSION="${PROJECT_VERSION}"
+  add_library(headless-web-${orientation} OBJECT ${HEADLESS_SOURCES})
+  target_include_directories(headless-web-${orientation} PUBLIC src scores/verifier ${CMAKE_BINARY_DIR}/json-include)
+  target_compile_options(headless-web-${orientation} PUBLIC ${WEB_COMPILE})
+  target_compile_definitions(headless-web-${orientation} PUBLIC KORVEL_VERSION="${PROJECT_VERSION}"
     KORVEL_DATA_FROM_BIN="../share/korvel")
-  target_link_options(${verifier} PRIVATE -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sUSE_SDL=0
-    -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=${KORVEL_VERIFY_MEMORY_MB}MB
-    "SHELL:--pre-js ${KORVEL_PAKO}" "SHELL:--js-library ${NULL_PLATFORM_JS}")
-  set_target_properties(${verifier} PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${KORVEL_VERIFY_OUT}
-    LINK_DEPENDS "${KORVEL_PAKO};${NULL_PLATFORM_JS}")
 endforeach()
-target_compile_definitions(korvel-verify-web PRIVATE KORVEL_LANDSCAPE=0)
-target_compile_definitions(korvel-verify-web-landscape PRIVATE KORVEL_LANDSCAPE=1)
+target_compile_definitions(headless-web-portrait PUBLIC KORVEL_LANDSCAPE=0)
+target_compile_definitions(headless-web-landscape PUBLIC KORVEL_LANDSCAPE=1)
+
+# A program under Node from its main source and the headless game of an orientation.
+function(add_node_program name orientation source)
+  add_executable(${name} ${source})
+  target_link_libraries(${name} PRIVATE headless-web-${orientation} null-platform-web)
+  target_link_options(${name} PRIVATE -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sUSE_SDL=0
+    -sWASM_ASYNC_COMPILATION=0 -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=${KORVEL_VERIFY_MEMORY_MB}MB
+    "SHELL:--pre-js ${KORVEL_PAKO}" "SHELL:--js-library ${NULL_PLATFORM_JS}")
+  set_target_properties(${name} PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${KORVEL_VERIFY_OUT}
+    LINK_DEPENDS "${KORVEL_PAKO};${NULL_PLATFORM_JS}")
+endfunction()
+add_node_program(korvel-verify-web portrait scores/verifier/verify.cpp)
+add_node_program(korvel-verify-web-landscape landscape scores/verifier/verify.cpp)
+# The benchmark's long game, recorded by the browser's code (`make bench-scores`).
+add_node_program(korvel-long-run-web portrait bench/long_run.cpp)
+set_target_properties(korvel-long-run-web PROPERTIES EXCLUDE_FROM_ALL ON)

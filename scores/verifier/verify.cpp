@@ -4,7 +4,9 @@
 //   korvel-verify [--levels DIR] [FILE]     (the replay from FILE, or from standard input)
 //
 // A replay made by the other orientation's program is handed to that program (korvel-verify or
-// korvel-verify-landscape beside this one). Exit status 0 when the run is verified, 1 when refused.
+// korvel-verify-landscape beside this one), and one made by the browser game to the browser game's
+// own code under Node (korvel-verify-web.js or korvel-verify-web-landscape.js beside it): their
+// arithmetic differs. Exit status 0 when the run is verified, 1 when refused.
 #include <dirent.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -23,11 +25,18 @@
 #include "replay/replay.h"
 #include "shell/files.h"
 #include "shell/orientation.h"
+#include "shell/platform.h"
 #include "shell/settings.h"
 
 using nlohmann::json;
 
-static const char* const PROGRAMS[2] = {"korvel-verify", "korvel-verify-landscape"};
+// The verifiers of the desktop's runs and of the browser's, by orientation.
+static const char* const PROGRAMS[2][2] = {{"korvel-verify", "korvel-verify-landscape"},
+                                           {"korvel-verify-web.js", "korvel-verify-web-landscape.js"}};
+// The browser's verifiers run under Node, its JavaScript heap bounded (MB); the game's memory is
+// WebAssembly's, bounded by their build.
+static const char* const NODE = "node";
+static const char* const NODE_HEAP = "--max-old-space-size=64";
 // The largest replay read; the server takes none above 256 KB.
 static const size_t MAX_REPLAY_BYTES = 16u << 20;
 static const size_t MAX_LEVEL_BYTES = 1u << 20;
@@ -121,21 +130,24 @@ static std::string ReadAll(FILE* in) {
     return bytes;
 }
 
-// Hands the replay to the other orientation's verifier: its file, else standard input again from
-// its start (the server gives a file there), else its bytes in a memory file.
+// Hands the replay to the verifier of its program (PROGRAMS beside this one): its file, else
+// standard input again from its start (the server gives a file there), else its bytes in a memory
+// file.
 [[noreturn]] static void HandOver(const std::string& bytes, const std::string& file,
-                                  const std::string& levels) {
+                                  const std::string& levels, bool browser, bool landscape) {
     char self[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
     const std::string here = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
-    const std::string program = here.substr(0, here.rfind('/') + 1) + PROGRAMS[!LANDSCAPE];
-    const char* path = program.c_str();
-    if (!file.empty())
-        execl(path, path, "--levels", levels.c_str(), file.c_str(), static_cast<char*>(nullptr));
-    const int fd = lseek(0, 0, SEEK_SET) == 0 ? 0 : memfd_create("replay", 0);
+    const std::string program = here.substr(0, here.rfind('/') + 1) + PROGRAMS[browser][landscape];
+    std::vector<const char*> args;
+    if (browser) args = {NODE, NODE_HEAP};
+    args.insert(args.end(), {program.c_str(), "--levels", levels.c_str()});
+    if (!file.empty()) args.push_back(file.c_str());
+    args.push_back(nullptr);
+    const int fd = !file.empty() || lseek(0, 0, SEEK_SET) == 0 ? 0 : memfd_create("replay", 0);
     if (fd == 0 || (fd > 0 && write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
                     lseek(fd, 0, SEEK_SET) == 0 && dup2(fd, 0) == 0))
-        execl(path, path, "--levels", levels.c_str(), static_cast<char*>(nullptr));
+        execvp(args[0], const_cast<char* const*>(args.data()));
     printf("%s\n", json{{"verdict", "refused"}, {"reason", "cannot start " + program}}.dump().c_str());
     exit(1);
 }
@@ -171,9 +183,8 @@ static json Check(const Replay& r, const std::vector<Preset>& presets) {
                 {"claimed", {r.score[0], r.score[1]}},
                 {"players", r.players},
                 {"digest", GameDigest(r)}};
-    if (r.version != KORVEL_VERSION)
-        return Refused(out, "made by version " + r.version + "; this server plays version " +
-                                std::string(KORVEL_VERSION));
+    const std::string versionProblem = VersionProblem(r.version);
+    if (!versionProblem.empty()) return Refused(out, versionProblem);
     const std::string difficulty = Difficulty(r.level, presets);
     out["difficulty"] = difficulty.empty() ? json() : json(difficulty);
     if (difficulty.empty()) return Refused(out, "its level is not one of the game's difficulties");
@@ -220,7 +231,9 @@ int main(int argc, char** argv) {
     if (levels.empty()) levels = DataFile("levels");
     Replay r;
     std::string problem = bytes.size() > MAX_REPLAY_BYTES ? "too long for a replay" : DecodeReplay(bytes, &r);
-    if (problem.empty() && r.landscape != LANDSCAPE) HandOver(bytes, file, levels);
+    const bool browserRun = problem.empty() && MadeInBrowser(r.version);
+    if (problem.empty() && (r.landscape != LANDSCAPE || browserRun != BROWSER_GAME))
+        HandOver(bytes, file, levels, browserRun, r.landscape);
     json out = problem.empty() ? Check(r, ReadPresets(levels)) : json{{"reason", problem}};
     if (!out.contains("verdict")) out["verdict"] = "refused";
     printf("%s\n", out.dump(-1, ' ', false, json::error_handler_t::replace).c_str());

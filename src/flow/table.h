@@ -42,8 +42,8 @@ bool EntersTable(const std::vector<TableEntry>& table, int score, int players, c
 // Puts an entry in its place, below those of equal score, and drops whatever falls off its table.
 void AddEntry(std::vector<TableEntry>& table, const TableEntry& entry);
 
-// Whether this run keeps the score table: where each game's replay is kept (the installed game),
-// and in the browser, which keeps no replays; never while a replay plays or "--record" records.
+// Whether this run keeps the score table: where each game's replay is kept (the installed game, and
+// the browser's); never while a replay plays or "--record" records.
 bool TableKept();
 // Start-up: reads "scores.txt" from the save folder (SaveFile) into scoreTable.
 void ReadTable();

@@ -290,10 +290,14 @@ static const char* Maker(bool browser) {
     return browser ? "the browser game" : "the desktop game";
 }
 
+bool MadeInBrowser(const std::string& version) {
+    const size_t n = BROWSER_MARK.size();
+    return version.size() > n && version.compare(version.size() - n, n, BROWSER_MARK) == 0;
+}
+
 std::string VersionProblem(const std::string& version) {
     if (version == ReplayVersion()) return "";
-    const size_t n = BROWSER_MARK.size();
-    const bool browser = version.size() > n && version.compare(version.size() - n, n, BROWSER_MARK) == 0;
+    const bool browser = MadeInBrowser(version);
     if (browser != BROWSER_GAME)
         return std::string("made by ") + Maker(browser) + ", whose arithmetic differs from " +
                Maker(BROWSER_GAME) + "'s; only " + Maker(browser) + " plays it exactly";

@@ -41,6 +41,8 @@ extern uint32_t outOfStepAt;
 // The version this program's replays carry: KORVEL_VERSION, marked "+web" in the browser game,
 // whose arithmetic differs from the desktop's.
 std::string ReplayVersion();
+// Whether a replay of that version was made by the browser game.
+bool MadeInBrowser(const std::string& version);
 // Why this program cannot play a replay of that version exactly, in a few words; "" when it can.
 std::string VersionProblem(const std::string& version);
 

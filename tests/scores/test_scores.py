@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-"""korvel-scores over HTTP, on SQLite and on a PostgreSQL cluster this test starts in a folder of
-its own: a real recorded game is verified with the score its replay reaches; forged, damaged,
-foreign-level, cut and oversized runs are refused with their reason and change no table; a name
-with markup is shown escaped; a kept name needs its secret; a copy of a verified game is refused;
-a verifier killed mid-check leaves its run to be checked again, and so does a server killed with
-its check, after the time-out; a second process checks from the same database; the 13th
-submission in a minute gets 429, and the queued runs survive a restart.
+"""korvel-scores over HTTP, on SQLite and on a PostgreSQL cluster this test starts in a folder of its
+own: a real recorded game is verified with the score its replay reaches; forged, damaged,
+foreign-level, cut and oversized runs are refused with their reason and change no table (a desktop
+run marked as the browser game's is played by the browser's code under Node, and parts from its
+recording); a name with markup is shown escaped; a kept name needs its secret; a copy of a verified
+game is refused; a verifier killed mid-check leaves its run to be checked again, and so does a
+server killed with its check, after the time-out; a second process checks from the same database;
+the 13th submission in a minute gets 429, and the queued runs survive a restart.
 
     python3 tests/scores/test_scores.py <build-folder>
 
@@ -125,6 +126,7 @@ def forgeries(good, level):
     run = replay_file.parse(good)
     middle = run["game_start"] + (run["frames"] - run["game_start"]) // 2
     forged = replay_file.build(dict(run, score0=run["score0"] + 5000))
+    browser = replay_file.build(dict(run, version=run["version"] + b"+web"))
     return [
         ("score bytes edited", forged[:16] + good[16:20] + forged[20:], 202, "damaged"),
         ("score edited, CRC made again", forged, 202, "the score it claims"),
@@ -132,6 +134,10 @@ def forgeries(good, level):
         ("a level not among the presets", replay_file.build(dict(run, level=level)), 202, "not one of the game's"),
         ("truncated", good[:len(good) // 2], 202, "cut short"),
         ("10 MB long", good + bytes(10 << 20), 413, "at most"),
+        # Marked as the browser game's, a desktop run is played by the browser's code under Node, whose
+        # arithmetic and rand() differ: it parts from its recording.
+        ("the browser game's version", browser, 202, "goes out of step"),
+        ("the browser game's version, damaged", browser[:-1] + bytes([browser[-1] ^ 1]), 202, "damaged"),
     ]
 
 

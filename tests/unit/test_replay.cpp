@@ -1,5 +1,5 @@
 // Replays: a scripted two-player game recorded, played back to the same end, and found out of
-// step once one key bit of its file is changed.
+// step once one key bit of its file is changed; a run of another version or build is refused.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -179,6 +179,27 @@ TEST_F(Replays, FastPlaybackPresentsOnlyTheFramesThatCatchUp) {
     EXPECT_EQ(played.objects, recorded.objects);
     EXPECT_LT(framesShown - shownBefore, unsigned(frames / 4)) << "frames presented of " << frames;
     EXPECT_TRUE(framePresented) << "between frames, drawing shows";
+}
+
+// The desktop game plays back only its own version's runs, and tells a browser game's run (its
+// version marked "+web", whatever the number) by who made it.
+TEST(ReplayVersions, EachBuildPlaysOnlyItsOwnRuns) {
+    EXPECT_EQ(ReplayVersion(), KORVEL_VERSION);
+    const struct {
+        std::string version;
+        const char* problem;
+    } cases[] = {
+        {KORVEL_VERSION, ""},
+        {KORVEL_VERSION "+web", "made by the browser game, whose arithmetic differs from the desktop game's"},
+        {"0.9.0+web", "made by the browser game"},
+        {"0.9.0", "made by version 0.9.0 of the game"},
+        {"+web", "made by version +web of the game"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(MadeInBrowser(c.version), std::string(c.problem).find("browser") != std::string::npos)
+            << c.version;
+        EXPECT_EQ(VersionProblem(c.version).rfind(c.problem, 0), 0u) << VersionProblem(c.version);
+    }
 }
 
 } // namespace
