@@ -244,7 +244,24 @@ static std::string Length(const std::string& seconds) {
     return text;
 }
 
-static std::string RunsTable(const std::vector<Row>& rows, bool ranked) {
+// The browser game's version ends so: its runs play exactly only in the browser, where their links
+// lead to be watched. A desktop run's link downloads its replay, for the desktop game to play.
+static const std::string BROWSER_VERSION = "+web";
+
+static bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// A verified run's link: "watch" in the game page of its orientation for a browser run when the
+// server serves the browser game, else "replay", its file.
+static std::string RunLink(const Row& r, bool browserGame) {
+    const std::string replay = "/api/runs/" + r[0] + "/replay";
+    if (!browserGame || !EndsWith(r[6], BROWSER_VERSION)) return "<a href=\"" + replay + "\">replay</a>";
+    const char* page = EndsWith(r[4], "-landscape") ? "/korvel-landscape.html" : "/korvel.html";
+    return "<a href=\"" + std::string(page) + "?watch=" + EscapeUrl(replay) + "\">watch</a>";
+}
+
+static std::string RunsTable(const std::vector<Row>& rows, bool ranked, bool browserGame) {
     std::string html = "<table><tr><th>" + std::string(ranked ? "#" : "run") +
                        "</th><th>name</th><th>score</th><th>state</th><th>length</th><th></th></tr>\n";
     int rank = 0;
@@ -255,16 +272,14 @@ static std::string RunsTable(const std::vector<Row>& rows, bool ranked) {
                 (ranked ? std::to_string(++rank) : "<a href=\"/runs/" + r[0] + "\">" + r[0] + "</a>") +
                 "</td><td>" + PlayerLink(r[1]) + "</td><td>" + (state == "verified" ? r[7] : "") +
                 "</td><td>" + EscapeHtml(state == "refused" ? "refused: " + r[3] : state) + "</td><td>" +
-                (state == "verified"
-                     ? Length(r[11]) + "</td><td><a href=\"/api/runs/" + r[0] + "/replay\">replay</a>"
-                     : "</td><td>") +
+                (state == "verified" ? Length(r[11]) + "</td><td>" + RunLink(r, browserGame) : "</td><td>") +
                 "</td></tr>\n";
     }
     return html + "</table>\n";
 }
 
-static void ShowBoard(Database& db, const ServerSettings& settings, const httplib::Request& req,
-                      httplib::Response& res) {
+static void ShowBoard(Database& db, const ServerSettings& settings, bool browserGame,
+                      const httplib::Request& req, httplib::Response& res) {
     const Board b = AskedBoard(req, settings);
     std::string body =
         "<p>Every score here is the score the server reached playing the run's replay itself.</p><p>";
@@ -274,7 +289,7 @@ static void ShowBoard(Database& db, const ServerSettings& settings, const httpli
     body += "</p><p><a href=\"" + BoardLink(b.mode, b.difficulty, b.version, TABLE_ROWS) +
             "\">best ten</a> &middot; <a href=\"" +
             BoardLink(b.mode, b.difficulty, b.version, MOST_TABLE_ROWS) + "\">best hundred</a></p>";
-    body += RunsTable(BoardRuns(db, b), true);
+    body += RunsTable(BoardRuns(db, b), true, browserGame);
     Html(res, "Scores: " + b.mode + ", " + b.difficulty + ", version " + b.version, body);
 }
 
@@ -331,6 +346,8 @@ static void ServeFile(const std::filesystem::path& path, httplib::Response& res)
 void AddRoutes(httplib::Server& http, Database& db, const ServerSettings& settings) {
     using httplib::Request;
     using httplib::Response;
+    const auto files = std::make_shared<std::map<std::string, std::filesystem::path>>(WebFiles(settings.web));
+    const bool browserGame = files->count("/korvel.html") && files->count("/korvel-landscape.html");
     http.set_payload_max_length(MAX_REQUEST_BYTES);
     http.set_error_handler([](const Request&, Response& res) {
         const std::string reason =
@@ -380,17 +397,22 @@ void AddRoutes(httplib::Server& http, Database& db, const ServerSettings& settin
             runs.push_back(RunJson(r));
         Json(res, {{"name", req.get_param_value("name")}, {"runs", runs}});
     });
-    http.Get("/scores", [&](const Request& req, Response& res) { ShowBoard(db, settings, req, res); });
-    http.Get("/scores/player", [&](const Request& req, Response& res) {
-        const std::string name = req.get_param_value("name");
-        Html(res, "Runs of " + name, RunsTable(PlayerRuns(db, name), false));
+    // What the browser game's page asks before it offers to send a run here.
+    http.Get("/api/status", [&](const Request&, Response& res) {
+        Json(res, {{"server", "korvel-scores"}, {"version", settings.version}});
     });
-    http.Get(R"(/runs/(\d+))", [&](const Request& req, Response& res) {
+    http.Get("/scores", [&, browserGame](const Request& req, Response& res) {
+        ShowBoard(db, settings, browserGame, req, res);
+    });
+    http.Get("/scores/player", [&, browserGame](const Request& req, Response& res) {
+        const std::string name = req.get_param_value("name");
+        Html(res, "Runs of " + name, RunsTable(PlayerRuns(db, name), false, browserGame));
+    });
+    http.Get(R"(/runs/(\d+))", [&, browserGame](const Request& req, Response& res) {
         const std::vector<Row> run = RunOf(db, req);
         if (run.empty()) return Fail(res, 404, "no such run", true);
-        Html(res, "Run " + run[0][0], RunsTable(run, false));
+        Html(res, "Run " + run[0][0], RunsTable(run, false, browserGame));
     });
-    const auto files = std::make_shared<std::map<std::string, std::filesystem::path>>(WebFiles(settings.web));
     http.Get(".*", [files](const Request& req, Response& res) {
         const auto it = files->find(req.path);
         if (it != files->end()) return ServeFile(it->second, res);

@@ -69,6 +69,8 @@ run node tests/web/test_web.js build/web build/web-data/music1.wav build/run
 # The pages as an installable web app that plays offline, the front page on phones, lines at a pixel
 # ratio of 2.
 run node tests/web/test_page.js build/web build/run
+# A game played in the page, sent to the score server, verified, and watched from its table page.
+run node tests/web/test_runs.js build
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

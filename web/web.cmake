@@ -32,7 +32,8 @@ set(WEB_LINK -sLEGACY_GL_EMULATION=1 -sALLOW_MEMORY_GROWTH=1 -sMINIFY_HTML=0 -li
   -sEXPORTED_RUNTIME_METHODS=[FS,ccall]
   "SHELL:--shell-file ${CMAKE_SOURCE_DIR}/web/shell.html" "SHELL:--pre-js ${KORVEL_PAKO}"
   "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-pre.js"
-  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-input.js")
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-input.js"
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/korvel-runs.js")
 foreach(file ${WEB_DATA})
   file(RELATIVE_PATH name ${KORVEL_NATIVE_BUILD}/run ${file})
   if(name MATCHES "^\\.\\.")
@@ -59,7 +60,7 @@ foreach(orientation portrait landscape)
   target_link_options(${page} PRIVATE ${WEB_LINK})
   set_target_properties(${page} PROPERTIES SUFFIX .html RUNTIME_OUTPUT_DIRECTORY ${KORVEL_WEB_OUT}
     LINK_DEPENDS
-    "${CMAKE_SOURCE_DIR}/web/shell.html;${KORVEL_PAKO};${CMAKE_SOURCE_DIR}/web/korvel-pre.js;${CMAKE_SOURCE_DIR}/web/korvel-input.js;${WEB_DATA}")
+    "${CMAKE_SOURCE_DIR}/web/shell.html;${KORVEL_PAKO};${CMAKE_SOURCE_DIR}/web/korvel-pre.js;${CMAKE_SOURCE_DIR}/web/korvel-input.js;${CMAKE_SOURCE_DIR}/web/korvel-runs.js;${WEB_DATA}")
 endforeach()
 target_compile_definitions(korvel PRIVATE KORVEL_LANDSCAPE=0)
 target_compile_definitions(korvel-landscape PRIVATE KORVEL_LANDSCAPE=1)

@@ -20,6 +20,7 @@
 #include "../shell/files.h"
 #include "../shell/input.h"
 #include "../shell/orientation.h"
+#include "../shell/platform.h"
 #include "../shell/settings.h"
 #include "../world/object.h"
 #include "difficulty.h"
@@ -47,6 +48,9 @@ enum Tap { TAP_NONE, TAP_UP, TAP_DOWN, TAP_CONFIRM };
 static Tap tapped = TAP_NONE;
 static bool nameShown = false; // a name entry was drawn this frame
 static bool demoPlays = true;
+// Per watch: the replay came from outside the table (the browser page's link to a run), and its
+// end (or Escape) leads to the title menu rather than the table.
+static bool watchLeadsToTitle = false;
 
 struct PlayerSettings {
 #define SETTING(name, type, value, end) type name;
@@ -175,9 +179,22 @@ bool WatchInGame(const std::string& path, Showcase kind) {
 }
 
 static void EndWatch() {
+    if (showing != SHOW_WATCH && showing != SHOW_DEMO) return;
     StopWatching();
     RestoreOwnSettings();
     playbackMark.clear();
+    watchLeadsToTitle = false;
+}
+
+bool WatchThenTitle(const std::string& path) {
+    EndWatch();
+    watchLeadsToTitle = WatchInGame(path, SHOW_WATCH);
+    return watchLeadsToTitle;
+}
+
+// The screen after a replay watched or a demo played.
+static Request AfterWatch() {
+    return showing == SHOW_DEMO ? ASK_DEMO_TABLE : watchLeadsToTitle ? ASK_TITLE : ASK_TABLE;
 }
 
 static std::string ReplayPath(const std::string& name) {
@@ -185,7 +202,7 @@ static std::string ReplayPath(const std::string& name) {
 }
 
 static void Switch(Request asked) {
-    if (showing == SHOW_WATCH || showing == SHOW_DEMO) EndWatch();
+    EndWatch();
     if (asked == ASK_TITLE) StartTitle();
     if (asked == ASK_DEMO_TABLE) tablePage = FirstPage(), tableChosen = 0;
     if (asked == ASK_TABLE || asked == ASK_DEMO_TABLE) StartTable(asked == ASK_DEMO_TABLE);
@@ -207,11 +224,11 @@ static float TitleIdleSeconds() {
 void RunShowcase() {
     nameShown = false;
     if (quit) {
-        if (showing == SHOW_WATCH || showing == SHOW_DEMO) EndWatch();
+        EndWatch();
         return;
     }
     if (!AtTitle()) idleSince = SDL_GetTicks();
-    if (request == ASK_NOTHING && WatchEnded()) request = showing == SHOW_DEMO ? ASK_DEMO_TABLE : ASK_TABLE;
+    if (request == ASK_NOTHING && WatchEnded()) request = AfterWatch();
     if (request == ASK_NOTHING && AtTitle() && SDL_GetTicks() - idleSince >= TitleIdleSeconds() * 1000)
         request = ASK_DEMO;
     const Request asked = request;
@@ -236,7 +253,7 @@ bool ShowcaseTakesEvent(const SDL_Event& event) {
         return true;
     }
     if ((showing == SHOW_TABLE || showing == SHOW_WATCH) && IsBack(event)) {
-        request = showing == SHOW_TABLE ? ASK_TITLE : ASK_TABLE;
+        request = showing == SHOW_TABLE ? ASK_TITLE : AfterWatch();
         return true;
     }
     if (event.type == SDL_MOUSEBUTTONDOWN && nameShown && windowPixelHeight > 0) {
@@ -352,6 +369,7 @@ void NameEntry::update() {
             entry.name += NAME_LETTERS[letter];
         AddEntry(scoreTable, entry);
         WriteTable();
+        RunEnteredTable(entry.name, entry.score, entry.replay == "-" ? "" : ReplayPath(entry.replay));
         active = false;
         RequestTitle();
         return;

@@ -44,6 +44,9 @@ void StartTitle();
 // Plays the replay at path in a fresh world, as the demo (SHOW_DEMO) or a replay watched from the
 // table (SHOW_WATCH); false, with one line on standard error, when it cannot be played.
 bool WatchInGame(const std::string& path, Showcase kind);
+// Plays the replay at path as one watched from the table, but its end leads to the title menu (a
+// run the browser's page was asked to show); false as WatchInGame.
+bool WatchThenTitle(const std::string& path);
 // The demo's file in the data folder, one per orientation.
 extern const char* const DEMO_FILE;
 

@@ -542,7 +542,8 @@ static void KeepPace() {
     if (!Paced()) return;
     paceDue += frameDue;
     const double ahead = paceDue - (SDL_GetTicks() - paceStart);
-    if (ahead > 0) SDL_Delay(static_cast<Uint32>(ahead));
+    // The browser's main thread may not sleep: its frames come at the display's pace anyway.
+    if (ahead > 0 && !BROWSER_GAME) SDL_Delay(static_cast<Uint32>(ahead));
     if (ahead < -MAX_LAG_MS) paceStart = SDL_GetTicks(), paceDue = 0;
 }
 

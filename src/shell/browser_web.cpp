@@ -27,6 +27,15 @@ void SavesWritten() {
     KeepSaves();
 }
 
+void RunEnteredTable(const std::string& name, int score, const std::string& replayPath) {
+    if (replayPath.empty()) return;
+    EM_ASM(
+        {
+            if (Module.runEnteredTable) Module.runEnteredTable(UTF8ToString($0), $1, UTF8ToString($2));
+        },
+        name.c_str(), score, replayPath.c_str());
+}
+
 // The most bytes a deflate of n bytes at its best compression takes: stored blocks, at worst.
 static size_t DeflateBound(size_t n) {
     return n + n / 8 + 64;

@@ -32,6 +32,10 @@ extern const PadButtons PLATFORM_PAD_BUTTONS;
 // Called after the game has written a save or a setting: the browser keeps its files in its own
 // storage; the desktop's are on disk already.
 void SavesWritten();
+// Called once a run has entered the score table under the name typed for it, with its replay's
+// file (a path, or "" when it has none): the browser's page offers to send it to the score server
+// the page came from; the desktop's player sends a replay file from the server's upload page.
+void RunEnteredTable(const std::string& name, int score, const std::string& replayPath);
 // The options screen's picture page: the desktop's window takes a scale, smoothing and v-sync; the
 // browser's canvas only goes fullscreen.
 extern const bool WINDOW_CHOICES;

@@ -20,6 +20,8 @@ const PadButtons PLATFORM_PAD_BUTTONS = {0, 7, 6, -1};
 
 void SavesWritten() {}
 
+void RunEnteredTable(const std::string&, int, const std::string&) {}
+
 std::string Deflate(const std::string& raw) {
     uLongf size = compressBound(raw.size());
     std::string packed(size, '\0');

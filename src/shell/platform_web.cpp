@@ -28,6 +28,17 @@
 // ../share/korvel, the player's files under $HOME, which the page keeps in the browser's storage.
 static const char* const PROGRAM_PATH = "/usr/bin/korvel";
 
+// Per run: a run the page asked to show (korvel_watch) is being watched.
+static bool pageWatching = false;
+
+// Tells the page once the run it asked to show has left the screen: played to its end, or left with
+// Escape.
+static void FollowPageWatch() {
+    if (!pageWatching || showing == SHOW_WATCH) return;
+    pageWatching = false;
+    EM_ASM(Module.watchEnded());
+}
+
 // The three values of "highscore.txt".
 struct SavedValues {
     int highscore, vsync;
@@ -71,6 +82,7 @@ static void WebTurn() {
         HandleEvents();
     else
         LoopTurn();
+    FollowPageWatch();
     SaveWhenChanged();
     if (quit) EndGame();
 }
@@ -131,6 +143,15 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvel_restart() {
     RestartFrameClock();
     emscripten_set_main_loop(WebTurn, 0, 0);
     EM_ASM(Module.gameStarted());
+}
+
+// The page has put a run's replay (from the score server) at path: the game plays it as a replay
+// watched from the table, then goes back to the title menu. 0, with the reason on the console, when
+// it cannot be played here (or the game has ended).
+extern "C" EMSCRIPTEN_KEEPALIVE int korvel_watch(const char* path) {
+    if (quit) return 0;
+    pageWatching = WatchThenTitle(path);
+    return pageWatching;
 }
 
 // What is wrong with a level file the player offers, in a line: the line where the game's reading
