@@ -11,16 +11,11 @@ const { spawn } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const { serve, launch } = require('./browser');
+const { serve, launch, check, finish } = require('./browser');
 
 const REPLAYS = '/home/player/.local/share/korvel/replays';
 const TABLE = '/home/player/.local/share/korvel/scores.txt';
 
-let failures = 0;
-function check(ok, what) {
-  console.log((ok ? 'ok     ' : 'FAILED ') + what);
-  if (!ok) failures++;
-}
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
 // A page whose console lines are kept.
@@ -156,7 +151,6 @@ async function main() {
     server.kill();
     fs.rmSync(folder, { recursive: true, force: true });
   }
-  console.log(failures ? `${failures} checks failed` : 'all checks passed');
-  process.exit(failures ? 1 : 0);
+  finish();
 }
 main().catch((e) => { console.error(e); process.exit(1); });
