@@ -215,9 +215,10 @@ static void Switch(Request asked) {
     }
 }
 
-static float TitleIdleSeconds() {
+float TitleIdleSeconds() {
     const char* setting = getenv("KORVEL_TITLE_IDLE");
-    const float seconds = setting ? static_cast<float>(atof(setting)) : TITLE_IDLE_SECONDS;
+    if (!setting) return InstalledDataFolder().empty() ? 0 : TITLE_IDLE_SECONDS;
+    const float seconds = static_cast<float>(atof(setting));
     return seconds > 0 ? seconds : TITLE_IDLE_SECONDS;
 }
 
@@ -229,7 +230,8 @@ void RunShowcase() {
     }
     if (!AtTitle()) idleSince = SDL_GetTicks();
     if (request == ASK_NOTHING && WatchEnded()) request = AfterWatch();
-    if (request == ASK_NOTHING && AtTitle() && SDL_GetTicks() - idleSince >= TitleIdleSeconds() * 1000)
+    const float idle = TitleIdleSeconds();
+    if (request == ASK_NOTHING && idle > 0 && AtTitle() && SDL_GetTicks() - idleSince >= idle * 1000)
         request = ASK_DEMO;
     const Request asked = request;
     request = ASK_NOTHING;

@@ -20,8 +20,7 @@ extern Showcase showing;
 // Per run: the mark the HUD shows while a replay is watched ("DEMO", "REPLAY"), else "".
 extern std::string playbackMark;
 
-// The title menu left alone this long (seconds) starts the demo; the environment variable
-// KORVEL_TITLE_IDLE sets another time (tests).
+// The title menu left alone this long (seconds) starts the demo in the installed game.
 constexpr float TITLE_IDLE_SECONDS = 60;
 // Between two demos the score table stays this long (seconds).
 constexpr float DEMO_TABLE_SECONDS = 10;
@@ -34,6 +33,10 @@ constexpr int PAD_BACK_BUTTON = 1;
 // does not see it): any input ends the demo, Escape leaves the table and the watched replay, T (or
 // the controller's north button) on the title menu opens the table.
 bool ShowcaseTakesEvent(const SDL_Event& event);
+// How long the title menu waits, left alone, before the demo (seconds): the environment variable
+// KORVEL_TITLE_IDLE when set (tests); else TITLE_IDLE_SECONDS installed (the browser's game too), and
+// 0, never, in a run folder, where the title screen stays the game's own.
+float TitleIdleSeconds();
 // The main loop, after each frame's events: switches screens, starts the demo when the title has
 // been left alone, and puts the player's own settings back before the program ends.
 void RunShowcase();

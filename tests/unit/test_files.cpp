@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "flow/showcase.h"
 #include "harness.h"
 #include "shell/files.h"
 #include "shell/orientation.h"
@@ -127,6 +128,26 @@ TEST_F(Files, InstalledFindsItsDataBesideItsProgramWhereverThePrefixIs) {
     EXPECT_EQ(SaveFile("highscore.txt"), "highscore.txt");
     EXPECT_EQ(ConfigFile("level.txt"), "level.txt");
     EXPECT_EQ(UserConfigFile("level.txt"), "level.txt");
+}
+
+// The title screen's demo waits a minute in the installed game, never in a run folder, and the test
+// setting's time wherever one is given.
+TEST_F(Files, TheDemoWaitsOnlyInTheInstalledGameUnlessATimeIsGiven) {
+    const struct {
+        bool installed;
+        const char* idle;
+        float seconds;
+    } cases[] = {{false, nullptr, 0},
+                 {true, nullptr, TITLE_IDLE_SECONDS},
+                 {false, "2", 2},
+                 {true, "0.5", 0.5f},
+                 {false, "none", TITLE_IDLE_SECONDS}};
+    for (const auto& c : cases) {
+        Install(root + (c.installed ? "/prefix/games/korvel" : "/elsewhere/games/korvel"));
+        c.idle ? setenv("KORVEL_TITLE_IDLE", c.idle, 1) : unsetenv("KORVEL_TITLE_IDLE");
+        EXPECT_EQ(TitleIdleSeconds(), c.seconds) << c.installed << " " << (c.idle ? c.idle : "unset");
+    }
+    unsetenv("KORVEL_TITLE_IDLE");
 }
 
 TEST_F(Files, ThePlayersOwnLevelFileComesBeforeTheInstalledDefault) {
