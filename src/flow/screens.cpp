@@ -4,7 +4,6 @@
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 
-#include <algorithm>
 #include <cmath>
 
 #include "../enemies/boss.h"
@@ -12,6 +11,7 @@
 #include "../player/player.h"
 #include "../shell/app.h"
 #include "../shell/display.h"
+#include "../shell/files.h"
 #include "../shell/input.h"
 #include "../shell/options.h"
 #include "../shell/orientation.h"
@@ -92,10 +92,10 @@ void Menu::fire(const unsigned char* keys) {
 }
 
 void Menu::select(const unsigned char* keys) {
-    // Once there, the marker hunts to and fro by one step of fpsm around its target, so it counts
-    // as arrived within a step (at least 1): with a step of 1 or more it would otherwise never
-    // be within 1 on both axes at once, and the selection could not move again.
-    const float reach = std::max(1.0f, fpsm) + 0.001f;
+    // The marker has arrived within 1 unit on both axes. Once there it hunts to and fro by one step
+    // of fpsm around its target, so with a step of 1 or more it would never be within 1 on both
+    // axes at once and the selection could not move again: then it has arrived within a step.
+    const float reach = fpsm < 1 ? 1.0f : fpsm + 0.001f;
     const bool arrived = fabsf(vx - x) < reach && fabsf(vy - y) < reach;
     if (!arrived) return;
     if (keys[SDLK_UP])
@@ -146,7 +146,8 @@ void Menu::draw() {
     DrawMarkerTriangle();
     glPopMatrix();
     CentredText(MenuHelpLine().c_str(), 0, 40 - hh, 50, 6);
-    CentredText(MENU_SCREENS_LINE, 0, OptionsLineY(), 50, 6);
+    // The installed game (the browser's too) names its own screens; a run folder's menu stays as it was.
+    if (!InstalledDataFolder().empty()) CentredText(MENU_SCREENS_LINE, 0, OptionsLineY(), 50, 6);
 }
 
 // Five steps of fpsm per frame on each axis towards the target.
@@ -171,8 +172,9 @@ void Menu::update() {
     draw();
     rot += fpsm * 3.5f;
     moveMarker();
-    // Last, as the options screen takes this menu's place on the list.
-    OpenOptionsOnPress(this);
+    // Last, as the options screen takes this menu's place on the list, while it still has one (fire
+    // in this frame may have started a game or ended the program).
+    if (n < nAnim && anim[n] == this) OpenOptionsOnPress(this);
 }
 
 GameOver::GameOver() : twoPlayers(::twoPlayers) {

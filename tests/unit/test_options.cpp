@@ -8,6 +8,7 @@
 #include "flow/options_screen.h"
 #include "flow/screens.h"
 #include "harness.h"
+#include "player/player.h"
 #include "shell/app.h"
 #include "shell/input.h"
 #include "shell/options.h"
@@ -141,6 +142,20 @@ TEST_F(OptionsTest, TheScreenStandsInForTheMenu) {
     EXPECT_FALSE(MenuKeys()[SDLK_DOWN]);
     HoldKey(SDLK_DOWN);
     EXPECT_TRUE(MenuKeys()[SDLK_DOWN]);
+    ReleaseAllKeys();
+}
+
+// Fire and O in one frame: the game starts, and no options screen stands in for the menu that left.
+TEST_F(OptionsTest, FireAndOInOneFrameStartTheGameAlone) {
+    AddAnimation(new Menu());
+    UpdateAnimations(); // fire not held: the menu takes it from now on
+    HoldKey(SDLK_z);
+    Press(SDLK_o);
+    UpdateAnimations();
+    EXPECT_NE(player, nullptr);
+    EXPECT_EQ(optionsScreen, nullptr);
+    for (int i = 0; i < nAnim; i++)
+        EXPECT_EQ(dynamic_cast<OptionsScreen*>(anim[i]), nullptr);
     ReleaseAllKeys();
 }
 

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 #include "enemies/boss.h"
 #include "enemies/enemy.h"
 #include "flow/frame.h"
+#include "flow/options_screen.h"
 #include "flow/screens.h"
 #include "glfont.h"
 #include "harness.h"
@@ -17,6 +19,7 @@
 #include "player/shots.h"
 #include "shell/app.h"
 #include "shell/display.h"
+#include "shell/files.h"
 #include "shell/orientation.h"
 #include "shell/settings.h"
 #include "world/effects.h"
@@ -142,8 +145,14 @@ TEST_F(ScreensTest, MenuSeesAQuickTapOnce) {
 
 TEST_F(ScreensTest, MenuUpHeldStepsOncePerMarkerArrival) {
     // At any frame time, also at whole steps of 1 or more, where the marker hunts around its
-    // target by a full step and must still count as arrived.
-    for (float step : {0.5f, 1.0f, 2.0f}) {
+    // target by a full step and must still count as arrived; below a step of 1 it has arrived
+    // within 1 unit on both axes, not a hair more.
+    const struct {
+        float step;
+        std::vector<int> frames;
+    } cases[] = {{0.5f, {}}, {0.99f, {0, 21, 36, 46}}, {1.0f, {}}, {2.0f, {}}};
+    for (const auto& c : cases) {
+        const float step = c.step;
         ResetWorld();
         Menu* menu = OpenMenu();
         HoldKey(SDLK_UP);
@@ -164,7 +173,29 @@ TEST_F(ScreensTest, MenuUpHeldStepsOncePerMarkerArrival) {
         // The marker travels 100, 75 and 50 units at 5 steps per frame before the next move.
         EXPECT_GE(frames[1] - frames[0], 100 / (5 * step) - 1) << "step " << step;
         EXPECT_GE(frames[3] - frames[2], 50 / (5 * step) - 1) << "step " << step;
+        if (!c.frames.empty()) {
+            EXPECT_EQ(frames, c.frames) << "step " << step;
+        }
     }
+}
+
+// The line naming O and T stands under the help line in the installed game only: a run folder's
+// title menu is the game's own.
+TEST_F(ScreensTest, MenuNamesItsOwnScreensOnlyWhenInstalled) {
+    namespace fs = std::filesystem;
+    ASSERT_TRUE(LoadFont());
+    const std::string prefix = TempPath("screens-prefix");
+    fs::create_directories((fs::path(prefix + "/games") / KORVEL_DATA_FROM_BIN).lexically_normal());
+    for (bool installed : {false, true}) {
+        FindInstalledDataFolder(installed ? prefix + "/games/korvel" : "");
+        ResetWorld();
+        OpenMenu();
+        Frame();
+        const float y = OptionsLineY();
+        EXPECT_EQ(Lit(ReadArea(-100, y - 8, 100, y + 1)) > 0, installed) << "installed " << installed;
+    }
+    FindInstalledDataFolder(fs::read_symlink("/proc/self/exe").string());
+    fs::remove_all(prefix);
 }
 
 TEST_F(ScreensTest, MenuVTogglesVsyncOncePerPress) {
