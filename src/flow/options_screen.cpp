@@ -464,6 +464,7 @@ void OpenOptionsOnPress(Menu* menu) {
 }
 
 void OptionsScreen::update() {
+    if (menu) menu->covered();
     std::vector<Press> presses;
     presses.swap(pending);
     for (const Press& press : TakePresses())

@@ -164,11 +164,21 @@ void Menu::moveMarker() {
     }
 }
 
-void Menu::update() {
-    const unsigned char* keys = MenuKeys();
+void Menu::step(const unsigned char* keys) {
     fire(keys);
     select(keys);
     switches(keys);
+}
+
+void Menu::covered() {
+    static const unsigned char NO_KEYS[SDLK_LAST] = {};
+    step(NO_KEYS);
+    rot += fpsm * 3.5f;
+    moveMarker();
+}
+
+void Menu::update() {
+    step(MenuKeys());
     draw();
     rot += fpsm * 3.5f;
     moveMarker();

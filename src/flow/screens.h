@@ -19,8 +19,12 @@ class Menu : public Animation {
     bool s = false;            // S was held in the previous frame
 
     void update() override;
+    // A frame under the options screen, which stands in its place: as one on no keys, not drawn,
+    // so the marker travels on as when the game plays back its run.
+    void covered();
 
   private:
+    void step(const unsigned char* keys);
     void fire(const unsigned char* keys);
     void select(const unsigned char* keys);
     void switches(const unsigned char* keys);

@@ -147,6 +147,9 @@ static void FreshWorld(Animation* overlay) {
 void StartTitle() {
     SuspendRecording();
     FreshWorld(new Menu());
+    // The key that brought the title back (the one that ended the demo, say) acts on nothing there.
+    WithholdMenuKeys(false);
+    ClearPresses();
     showing = SHOW_NONE;
     StartRecording();
     idleSince = SDL_GetTicks();
@@ -202,6 +205,8 @@ static std::string ReplayPath(const std::string& name) {
 }
 
 static void Switch(Request asked) {
+    // A pause ends with the screen it paused: the next one would not run.
+    if (paused) TogglePause();
     EndWatch();
     if (asked == ASK_TITLE) StartTitle();
     if (asked == ASK_DEMO_TABLE) tablePage = FirstPage(), tableChosen = 0;
@@ -258,7 +263,8 @@ bool ShowcaseTakesEvent(const SDL_Event& event) {
         request = showing == SHOW_TABLE ? ASK_TITLE : AfterWatch();
         return true;
     }
-    if (event.type == SDL_MOUSEBUTTONDOWN && nameShown && windowPixelHeight > 0) {
+    if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT && nameShown &&
+        windowPixelHeight > 0) {
         const int third = event.button.y * 3 / windowPixelHeight;
         tapped = third == 0 ? TAP_UP : third >= 2 ? TAP_DOWN : TAP_CONFIRM;
     }

@@ -95,6 +95,15 @@ void ReleaseAllKeys() {
     for (int i = 0; i < n; i++)
         keys[i] = 0;
     ForgetTaps();
+    MenuKeys(); // the menu has seen them released: keys it waited for count again
+}
+
+void PressKey(SDLKey key) {
+    SDL_Event e = {};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = key;
+    ASSERT_EQ(SDL_PushEvent(&e), 0);
+    HandleEvents();
 }
 
 void StepWorld(int frames) {

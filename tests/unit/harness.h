@@ -34,9 +34,11 @@ class CleanWorld : public testing::Test {
     void TearDown() override { ResetWorld(); }
 };
 // Holds or releases a key in SDL's key-state array, as the game reads it; ReleaseAllKeys also
-// forgets the keys pressed since the last frame.
+// forgets the keys pressed since the last frame, and lets the menu see them all released.
 void HoldKey(SDLKey key, bool held = true);
 void ReleaseAllKeys();
+// A key pressed, as the events of one drain of the event queue (the main loop's own handling).
+void PressKey(SDLKey key);
 // One frame of the object list and collision pass at fpsm 1, without the background and HUD.
 void StepWorld(int frames = 1);
 

@@ -10,6 +10,7 @@
 #include "harness.h"
 #include "player/player.h"
 #include "shell/app.h"
+#include "shell/display.h"
 #include "shell/input.h"
 #include "shell/options.h"
 #include "world/effects.h"
@@ -113,27 +114,18 @@ TEST_F(OptionsTest, AutoFireHoldsFireWhileTheShipMoves) {
     ReleaseAllKeys();
 }
 
-// A key pressed, as the events of one drain of the queue.
-void Press(SDLKey key) {
-    SDL_Event e = {};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.sym = key;
-    ASSERT_EQ(SDL_PushEvent(&e), 0);
-    HandleEvents();
-}
-
 // The options screen takes the menu's slot; the menu reads no keys until they are released after it.
 TEST_F(OptionsTest, TheScreenStandsInForTheMenu) {
     auto* menu = new Menu();
     AddAnimation(menu);
-    Press(SDLK_o);
+    PressKey(SDLK_o);
     UpdateAnimations();
     ASSERT_NE(optionsScreen, nullptr);
     EXPECT_EQ(nAnim, 1);
     EXPECT_EQ(anim[0], optionsScreen);
     HoldKey(SDLK_DOWN);
     EXPECT_FALSE(MenuKeys()[SDLK_DOWN]);
-    Press(SDLK_BACKSPACE);
+    PressKey(SDLK_BACKSPACE);
     UpdateAnimations();
     EXPECT_EQ(optionsScreen, nullptr);
     EXPECT_EQ(anim[0], menu);
@@ -150,13 +142,35 @@ TEST_F(OptionsTest, FireAndOInOneFrameStartTheGameAlone) {
     AddAnimation(new Menu());
     UpdateAnimations(); // fire not held: the menu takes it from now on
     HoldKey(SDLK_z);
-    Press(SDLK_o);
+    PressKey(SDLK_o);
     UpdateAnimations();
     EXPECT_NE(player, nullptr);
     EXPECT_EQ(optionsScreen, nullptr);
     for (int i = 0; i < nAnim; i++)
         EXPECT_EQ(dynamic_cast<OptionsScreen*>(anim[i]), nullptr);
     ReleaseAllKeys();
+}
+
+// Under the options screen the menu goes on as on no keys, its marker travelling, as the game's
+// playback of the run has it (there is no options screen in a replay).
+TEST_F(OptionsTest, TheMenuUnderTheScreenGoesOnAsOnNoKeys) {
+    fpsm = 1;
+    auto* menu = new Menu();
+    AddAnimation(menu);
+    Menu twin; // never on the list
+    HoldKey(SDLK_DOWN);
+    UpdateAnimations();
+    twin.update();
+    ReleaseAllKeys();
+    PressKey(SDLK_o);
+    for (int f = 0; f < 30; f++) {
+        UpdateAnimations();
+        twin.update();
+    }
+    ASSERT_NE(optionsScreen, nullptr);
+    EXPECT_EQ(menu->option, 1);
+    EXPECT_EQ(menu->x, twin.x);
+    EXPECT_EQ(menu->y, twin.y);
 }
 
 TEST_F(OptionsTest, OptionsFileKeepsOnlyWhatWasChosen) {

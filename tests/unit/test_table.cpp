@@ -9,11 +9,14 @@
 #include "enemies/boss.h"
 #include "flow/difficulty.h"
 #include "flow/frame.h"
+#include "flow/options_screen.h"
 #include "flow/screens.h"
 #include "flow/showcase.h"
 #include "flow/table.h"
 #include "harness.h"
+#include "player/player.h"
 #include "replay/replay.h"
+#include "shell/app.h"
 #include "shell/settings.h"
 
 namespace {
@@ -174,6 +177,37 @@ TEST_F(Demo, PlaysThroughToABossThenTheTableThenAKeyEndsIt) {
     EXPECT_EQ(showing, SHOW_NONE);
     ASSERT_EQ(nAnim, 1);
     EXPECT_NE(dynamic_cast<Menu*>(anim[0]), nullptr);
+}
+
+// The key that ends the demo brings the title menu back and acts on nothing there; a pause ends
+// with the screen it paused.
+TEST_F(Demo, TheKeyThatEndsItActsOnNothingAtTheTitle) {
+    const int vsyncWas = vsync;
+    for (SDLKey key : {SDLK_r, SDLK_v, SDLK_o, SDLK_DOWN, SDLK_SLASH}) {
+        highscore = 777;
+        ASSERT_TRUE(WatchInGame(std::string(KORVEL_DATA_DIR) + "/" + DEMO_FILE, SHOW_DEMO));
+        HoldKey(key);
+        PressKey(key);
+        RunShowcase();
+        UpdateAnimations();
+        EXPECT_EQ(showing, SHOW_NONE) << key;
+        EXPECT_EQ(highscore, 777) << key;
+        EXPECT_EQ(vsync, vsyncWas) << key;
+        EXPECT_EQ(optionsScreen, nullptr) << key;
+        EXPECT_EQ(MenuSelection(), 0) << key;
+        EXPECT_EQ(player, nullptr) << key;
+        ReleaseAllKeys();
+    }
+    PressKey(SDLK_t);
+    RunShowcase();
+    ASSERT_EQ(showing, SHOW_TABLE);
+    PressKey(SDLK_p);
+    ASSERT_TRUE(paused);
+    PressKey(SDLK_ESCAPE);
+    RunShowcase();
+    EXPECT_EQ(showing, SHOW_NONE);
+    EXPECT_FALSE(paused);
+    EXPECT_FALSE(quit);
 }
 
 } // namespace
