@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "../flow/options_screen.h"
 #include "../flow/screens.h"
 #include "../player/player.h"
 #include "app.h"
@@ -32,11 +33,11 @@ static Finger fingers[FINGERS];
 static float owedX = 0, owedY = 0;
 static const Player* followed = nullptr;
 static float shipX = 0, shipY = 0;
-// Per run: a finger has been down since the last turn; a tap waits (its height in world units);
-// the menu entry a tap chose, which the menu's keys move to and then choose (-1: none).
+// Per run: a finger has been down since the last turn; a tap waits (where, in world units); the
+// menu entry a tap chose, which the menu's keys move to and then choose (-1: none).
 static bool touchedSinceTurn = false;
 static bool tapWaiting = false;
-static float tapY = 0;
+static float tapX = 0, tapY = 0;
 static int wantedEntry = -1;
 
 // Per frame: the keys the fingers hold, set by FollowTouch.
@@ -85,6 +86,7 @@ void TouchUp(int id) {
     if (!f) return;
     if (f->mayTap && std::hypot(f->x - f->landedX, f->y - f->landedY) <= TAP_SLOP_PIXELS) {
         tapWaiting = true;
+        tapX = ToWorld(f->x - pictureX) - hw;
         tapY = ToWorld(windowPixelHeight - f->y - pictureY) - hh;
     }
     f->id = -1;
@@ -124,14 +126,17 @@ static void FollowShip() {
     touchedSinceTurn = false;
 }
 
-// A tap on the menu moves the selection to its entry (the shorter way round), then chooses it; a
-// tap elsewhere leaves the game-over screen.
+// A tap on the menu moves the selection to its entry (the shorter way round), then chooses it; on
+// the menu's "O: OPTIONS" it opens the options screen, whose rows it then works; a tap elsewhere
+// leaves the game-over screen.
 static void FollowTaps() {
     held.menuUp = held.menuDown = held.menuFire = false;
     const int selected = MenuSelection();
     if (tapWaiting) {
         tapWaiting = false;
-        if (selected < 0)
+        if (TapOptions(tapX, tapY))
+            wantedEntry = -1;
+        else if (selected < 0)
             held.menuFire = true;
         else
             wantedEntry = MenuEntryAt(tapY);

@@ -3,6 +3,7 @@
 // the menu's entries and leave the game-over screen.
 #include <gtest/gtest.h>
 
+#include "flow/options_screen.h"
 #include "flow/screens.h"
 #include "harness.h"
 #include "player/player.h"
@@ -114,6 +115,16 @@ TEST_F(TouchTest, TapsChooseTheMenusEntryAndLeaveTheGameOverScreen) {
     TouchUp(4);
     FollowTouch();
     EXPECT_TRUE(MenuKeys()[SDLK_SLASH]);
+}
+
+// A tap on the menu's "O: OPTIONS" opens the options screen in the menu's place.
+TEST_F(TouchTest, ATapOnTheOptionsLineOpensTheScreen) {
+    AddAnimation(new Menu());
+    TouchDown(1, 2 * (hw - 100), 2 * (hh - (OptionsLineY() - 3)));
+    TouchUp(1);
+    FollowTouch();
+    ASSERT_NE(optionsScreen, nullptr);
+    EXPECT_EQ(anim[0], optionsScreen);
 }
 
 TEST_F(TouchTest, EnterAndSpaceChooseLikeFireButNotAltEnter) {
