@@ -24,10 +24,6 @@ extern std::string playbackMark;
 constexpr float TITLE_IDLE_SECONDS = 60;
 // Between two demos the score table stays this long (seconds).
 constexpr float DEMO_TABLE_SECONDS = 10;
-// The controller buttons (the game-controller layout's, and Linux's common pads'): north opens
-// the score table from the title menu, east goes back.
-constexpr int PAD_SCORES_BUTTON = 3;
-constexpr int PAD_BACK_BUTTON = 1;
 
 // Every event of the main loop passes here first; true when the showcase takes it (the game
 // does not see it): any input ends the demo, Escape leaves the table and the watched replay, T (or

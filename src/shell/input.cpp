@@ -485,8 +485,13 @@ static std::string ReadKeys(const std::string& text, std::vector<SDLKey>& keys) 
     return "";
 }
 
-// Takes one line of the file (numbered from 1); what is wrong with it, or "" when it is used, blank
-// or a comment.
+// Whether fire or pause may be put on the button: not on one the game's screens keep for themselves.
+static bool PadButtonMovable(int button) {
+    const PadButtons layout = PadLayout();
+    const bool dpad = layout.dpad >= 0 && button >= layout.dpad && button < layout.dpad + 4;
+    return !dpad && button != layout.back && button != PAD_SCORES_BUTTON && button != PAD_BACK_BUTTON;
+}
+
 // Takes a controller button's line ("pad fire = button 2"); what is wrong with it, or "".
 static std::string TakePadLine(int role, const std::string& value, int number) {
     if (padOnLine[role])
@@ -497,11 +502,15 @@ static std::string TakePadLine(int role, const std::string& value, int number) {
                         words[1].find_first_not_of("0123456789") == std::string::npos;
     if (!digits || strcasecmp(words[0].c_str(), "button") != 0 || std::stoi(words[1]) >= PAD_BUTTONS)
         return "not a controller button (\"button 0\" to \"button " + std::to_string(PAD_BUTTONS - 1) + "\")";
+    if (!PadButtonMovable(std::stoi(words[1])))
+        return "button " + words[1] + " is kept for Back, the d-pad or the score table";
     padButton[role] = std::stoi(words[1]);
     padOnLine[role] = number;
     return "";
 }
 
+// Takes one line of the file (numbered from 1); what is wrong with it, or "" when it is used, blank
+// or a comment.
 static std::string TakeLine(const std::string& line, int number) {
     const size_t start = line.find_first_not_of(" \t\r");
     if (start == std::string::npos || line[start] == '#') return "";
@@ -674,10 +683,8 @@ int PadRoleButton(int role) {
 }
 
 int MovePadButton(int role, int button) {
-    if (role < 0 || role >= PAD_ROLES || button < 0 || button >= PAD_BUTTONS) return -1;
-    const PadButtons layout = PadLayout();
-    const bool dpad = layout.dpad >= 0 && button >= layout.dpad && button < layout.dpad + 4;
-    if (button == layout.back || dpad) return -1;
+    if (role < 0 || role >= PAD_ROLES || button < 0 || button >= PAD_BUTTONS || !PadButtonMovable(button))
+        return -1;
     const int other = role == PAD_FIRE ? PAD_PAUSE : PAD_FIRE;
     const int old = PadRoleButton(role);
     const bool swapped = PadRoleButton(other) == button;

@@ -47,6 +47,10 @@ struct PadButtons {
     int dpad;  // the first of the d-pad's four buttons (up, down, left, right), or -1 for a hat
 };
 PadButtons PadLayout();
+// The score table's controller buttons (the game-controller layout's, and Linux's common pads'):
+// north opens it from the title menu, east goes back. Like Back and the d-pad, never fire or pause.
+constexpr int PAD_SCORES_BUTTON = 3;
+constexpr int PAD_BACK_BUTTON = 1;
 // A stick pushed no further than this from its centre (of 32767) counts as centred.
 constexpr int STICK_DEAD_ZONE = 8000;
 
@@ -122,8 +126,8 @@ const char* PadRoleName(int role);
 // The button that plays the role on both controllers.
 int PadRoleButton(int role);
 // Moves a role to a button; a button the other role has is swapped. Back (it leaves the options
-// screen) and the d-pad's buttons are refused. Returns the role that gave the button up, PadRoles()
-// when none did, or -1 when nothing moved.
+// screen), the d-pad's buttons and the score table's are refused. Returns the role that gave the button up,
+// PadRoles() when none did, or -1 when nothing moved.
 int MovePadButton(int role, int button);
 // Writes the keys in force to the player's controls file (UserConfigFile), which the game then reads
 // them from; false when the write failed.
